@@ -1,0 +1,122 @@
+#include "runtime/Form.h"
+
+#include <cmath>
+
+#include "runtime/Platform.h"
+#include "runtime/RuntimeError.h"
+
+namespace vb {
+
+Form::Form(WindowSpec spec) : mSpec(std::move(spec)) {}
+
+Form::~Form() = default;
+
+void Form::Load() {
+    if (mWindow || mLoading) return;
+    // The unit is fixed when the window is created: the screen it starts on
+    // decides it, and it never changes while the window lives.
+    mScale = UnitScale(App().Screen());
+    mLoading = true;
+    mWindow = App().CreateWindow(mSpec, *this, mScale);
+    mLoading = false;
+    mDrawWidth = 1;
+    mDrawStyle = 0;
+    Form_Load();
+}
+
+WindowBackend& Form::Window() {
+    Load();
+    return *mWindow;
+}
+
+void Form::Show() {
+    Load();
+    if (mWindow) mWindow->Show();
+}
+
+void Form::Unload() {
+    if (!mWindow) return;
+    Form_Unload();
+    mWindow.reset();
+}
+
+void Form::ZOrder(Integer position) {
+    if (position == 1)
+        Window().SendToBack();
+    else
+        Window().BringToFront();
+}
+
+PixelRect Form::Geometry() { return Window().Geometry(); }
+
+void Form::SetGeometry(const PixelRect& rect) { Window().SetGeometry(rect); }
+
+namespace {
+int ToPixels(const UnitScale& scale, Single units) {
+    return int(std::lround(scale.UnitsToPixels(units)));
+}
+}  // namespace
+
+Single Form::Left() { return Single(mScale.PixelsToUnits(Geometry().left)); }
+Single Form::Top() { return Single(mScale.PixelsToUnits(Geometry().top)); }
+Single Form::Width() { return Single(mScale.PixelsToUnits(Geometry().width)); }
+Single Form::Height() { return Single(mScale.PixelsToUnits(Geometry().height)); }
+
+void Form::Left(Single value) {
+    PixelRect r = Geometry();
+    r.left = ToPixels(mScale, value);
+    SetGeometry(r);
+}
+void Form::Top(Single value) {
+    PixelRect r = Geometry();
+    r.top = ToPixels(mScale, value);
+    SetGeometry(r);
+}
+void Form::Width(Single value) {
+    PixelRect r = Geometry();
+    r.width = ToPixels(mScale, value);
+    SetGeometry(r);
+}
+void Form::Height(Single value) {
+    PixelRect r = Geometry();
+    r.height = ToPixels(mScale, value);
+    SetGeometry(r);
+}
+
+void Form::Cls() { Window().Surface().Cls(); }
+
+void Form::Line(Single x1, Single y1, Single x2, Single y2, Long color) {
+    Window().Surface().Line(x1, y1, x2, y2, color);
+}
+
+void Form::DrawWidth(Integer width) {
+    if (width < 1) Raise(kErrInvalidCall);
+    Window().Surface().DrawWidth(width);
+    mDrawWidth = width;
+}
+
+void Form::DrawStyle(Integer style) {
+    if (style < 0 || style > 6) Raise(kErrInvalidProperty);
+    Window().Surface().DrawStyle(style);
+    mDrawStyle = style;
+}
+
+void Form::OnKeyDown(Integer keyCode, Integer shift) { Form_KeyDown(keyCode, shift); }
+
+void Form::OnMouseMove(Integer button, Integer shift, double xPx, double yPx) {
+    Form_MouseMove(button, shift, Single(mScale.PixelsToUnits(xPx)), Single(mScale.PixelsToUnits(yPx)));
+}
+
+void Form::OnCloseRequested() { CloseRequested(); }
+
+Single ScreenWidth() {
+    ScreenMetrics screen = App().Screen();
+    return Single(UnitScale(screen).PixelsToUnits(screen.widthPx));
+}
+
+Single ScreenHeight() {
+    ScreenMetrics screen = App().Screen();
+    return Single(UnitScale(screen).PixelsToUnits(screen.heightPx));
+}
+
+}  // namespace vb

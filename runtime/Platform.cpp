@@ -1,0 +1,51 @@
+#include "runtime/Platform.h"
+
+#include <cassert>
+#include <cstdio>
+#include <cstdlib>
+
+namespace vb {
+namespace {
+Platform* gPlatform = nullptr;
+}  // namespace
+
+Platform& App() {
+    assert(gPlatform && "no platform backend installed");
+    return *gPlatform;
+}
+
+void InstallPlatform(Platform* platform) { gPlatform = platform; }
+
+std::string Command() { return App().Command(); }
+bool PrevInstance() { return App().PrevInstance(); }
+void DoEvents() { App().DoEvents(); }
+void End(int exitCode) {
+    App().End(exitCode);
+    std::abort();  // a backend's End must not return
+}
+void MsgBox(const std::string& text) { App().MsgBox(text); }
+
+std::string GetSetting(const std::string& app, const std::string& section, const std::string& key,
+                       const std::string& defaultText) {
+    auto stored = App().Settings().Get(app, section, key);
+    return stored ? *stored : defaultText;
+}
+
+void SaveSetting(const std::string& app, const std::string& section, const std::string& key,
+                 const std::string& text) {
+    App().Settings().Save(app, section, key, text);
+}
+
+void Randomize() { App().Random().Seed(App().ClockSeed()); }
+Single Rnd() { return App().Random().Next(); }
+
+void ReportUnhandledError(const RuntimeError& error) {
+    std::string report = error.Report();
+    std::fprintf(stderr, "%s\n", report.c_str());
+    std::fflush(stderr);
+    App().MsgBox(report);
+    App().End(1);
+    std::abort();
+}
+
+}  // namespace vb

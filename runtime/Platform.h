@@ -1,0 +1,77 @@
+#pragma once
+// The platform services the program runs on, as one abstract interface, and
+// the form runtime's free functions that reach them (Command, DoEvents, End,
+// MsgBox, GetSetting, ...). main() installs one backend for the whole run:
+// Qt or Win32 for real, headless for the tests.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "runtime/RandomSource.h"
+#include "runtime/RuntimeError.h"
+#include "runtime/SettingsStore.h"
+#include "runtime/WindowBackend.h"
+
+namespace vb {
+
+// The application title: message boxes are captioned with it, and the
+// settings live under it.
+inline constexpr const char* kAppTitle = "Gyrobloom";
+
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // The argument text of the command line, without the program's path.
+    virtual std::string Command() const = 0;
+    // True when another instance of this program is running. The answer is
+    // taken once and then kept for the life of the process.
+    virtual bool PrevInstance() = 0;
+    // Runs the pending window events, handlers included, and presents what
+    // was drawn since the last call.
+    virtual void DoEvents() = 0;
+    // Ends the process at once; never returns.
+    [[noreturn]] virtual void End(int exitCode) = 0;
+    // A modal box with an OK button, captioned kAppTitle.
+    virtual void MsgBox(const std::string& text) = 0;
+    virtual SettingsStore& Settings() = 0;
+    // The character the user's locale writes between the whole and the
+    // fractional part of a number.
+    virtual char DecimalSeparator() const = 0;
+    // A seed taken from the clock, for Randomize.
+    virtual std::uint32_t ClockSeed() = 0;
+    // The screen the program's windows open on.
+    virtual ScreenMetrics Screen() const = 0;
+    virtual std::unique_ptr<WindowBackend> CreateWindow(const WindowSpec& spec, WindowEvents& events,
+                                                        const UnitScale& scale) = 0;
+
+    RandomSource& Random() { return mRandom; }
+
+private:
+    RandomSource mRandom;
+};
+
+// The installed backend. Asserts when none is installed.
+Platform& App();
+void InstallPlatform(Platform* platform);
+
+// The form runtime's services, as the program calls them.
+std::string Command();
+bool PrevInstance();
+void DoEvents();
+[[noreturn]] void End(int exitCode = 0);
+void MsgBox(const std::string& text);
+std::string GetSetting(const std::string& app, const std::string& section, const std::string& key,
+                       const std::string& defaultText);
+void SaveSetting(const std::string& app, const std::string& section, const std::string& key,
+                 const std::string& text);
+void Randomize();
+Single Rnd();
+
+// The standard report for an error nobody handled: a message box and the
+// same text on standard error, then the run ends with status 1.
+[[noreturn]] void ReportUnhandledError(const RuntimeError& error);
+
+}  // namespace vb

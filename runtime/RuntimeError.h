@@ -1,0 +1,44 @@
+#pragma once
+// The program's run-time errors. Each carries the number and the text the user
+// sees in the standard error report:
+//
+//     Run-time error '6':
+//
+//     Overflow
+
+#include <stdexcept>
+#include <string>
+
+namespace vb {
+
+constexpr int kErrInvalidCall = 5;        // "Invalid procedure call or argument"
+constexpr int kErrOverflow = 6;           // "Overflow"
+constexpr int kErrSubscript = 9;          // "Subscript out of range"
+constexpr int kErrDivisionByZero = 11;    // "Division by zero"
+constexpr int kErrTypeMismatch = 13;      // "Type mismatch"
+constexpr int kErrObjectNotSet = 91;      // "Object variable or With block variable not set"
+constexpr int kErrInvalidProperty = 380;  // "Invalid property value"
+constexpr int kErrNoSuchMember = 438;     // "Object doesn't support this property or method"
+
+class RuntimeError : public std::runtime_error {
+public:
+    RuntimeError(int number, std::string description);
+
+    int Number() const { return mNumber; }
+    const std::string& Description() const { return mDescription; }
+
+    // The report the form runtime shows for an error nobody handled.
+    std::string Report() const;
+
+private:
+    int mNumber;
+    std::string mDescription;
+};
+
+// The standard text of an error number ("Application-defined or object-defined
+// error" for a number the runtime has no text for).
+std::string ErrorText(int number);
+
+[[noreturn]] void Raise(int number);
+
+}  // namespace vb

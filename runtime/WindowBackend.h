@@ -1,0 +1,63 @@
+#pragma once
+// What a platform backend provides for one window, and what it reports back.
+// Portable code (Form) owns the window's behaviour; a backend only creates
+// the native window, draws, and forwards the user's input.
+
+#include <string>
+
+#include "runtime/Units.h"
+#include "runtime/VbTypes.h"
+
+namespace vb {
+
+// Design-time properties of a window.
+struct WindowSpec {
+    std::string caption;
+    bool fullScreen = false;     // maximized, no caption, no border, above other windows
+    bool controlBox = true;      // system menu and close box
+    bool showInTaskbar = false;
+    bool blankCursor = false;    // the pointer is invisible over the window
+    Long backColor = 0;          // black
+    bool dialog = false;         // hosts controls instead of a drawing surface
+};
+
+struct PixelRect {
+    int left = 0, top = 0, width = 0, height = 0;  // logical pixels
+};
+
+// The drawing surface. Coordinates are in drawing units (see Units.h). Pen
+// widths and styles arrive already checked by the portable Form.
+class Canvas {
+public:
+    virtual ~Canvas() = default;
+    virtual void Cls() = 0;
+    virtual void DrawWidth(Integer width) = 0;  // 1..32767
+    virtual void DrawStyle(Integer style) = 0;  // 0..6; dashes show only at width 1
+    virtual void Line(Single x1, Single y1, Single x2, Single y2, Long color) = 0;
+};
+
+// Input the backend forwards to the window's portable side.
+class WindowEvents {
+public:
+    virtual ~WindowEvents() = default;
+    virtual void OnKeyDown(Integer keyCode, Integer shift) = 0;
+    // Position in logical pixels relative to the window's drawing area.
+    virtual void OnMouseMove(Integer button, Integer shift, double xPx, double yPx) = 0;
+    // The user asked to close the window (close box, window manager).
+    virtual void OnCloseRequested() = 0;
+};
+
+class WindowBackend {
+public:
+    virtual ~WindowBackend() = default;
+    virtual void Show() = 0;
+    virtual void SendToBack() = 0;
+    virtual void BringToFront() = 0;
+    // Outer geometry in logical pixels. A full-screen window reports the
+    // screen it covers once it is shown.
+    virtual PixelRect Geometry() const = 0;
+    virtual void SetGeometry(const PixelRect& outer) = 0;
+    virtual Canvas& Surface() = 0;
+};
+
+}  // namespace vb

@@ -1,0 +1,48 @@
+#include "windows/frmScreenSaver.h"
+
+#include "runtime/RuntimeError.h"
+#include "startup/modSubs.h"
+
+namespace {
+vb::WindowSpec SaverSpec() {
+    vb::WindowSpec spec;
+    spec.fullScreen = true;
+    spec.controlBox = false;
+    spec.showInTaskbar = false;
+    spec.blankCursor = true;
+    spec.backColor = 0;
+    return spec;
+}
+}  // namespace
+
+frmScreenSaver::frmScreenSaver() : vb::Form(SaverSpec()) {}
+
+clsGyrobloom& frmScreenSaver::Engine() const {
+    auto engine = mEngine.lock();
+    if (!engine) vb::Raise(vb::kErrObjectNotSet);
+    return *engine;
+}
+
+void frmScreenSaver::Form_Load() {
+    clsGyrobloom& engine = Engine();
+    engine.ScreenScale(1.0f);
+    // Shown first, so that the size read below is the full-screen one.
+    Show();
+    engine.ScreenHeight(vb::CInt(Height()));
+    engine.ScreenWidth(vb::CInt(Width()));
+    engine.CenterX(vb::CInt(engine.ScreenWidth() / 2.0));
+    engine.CenterY(vb::CInt(engine.ScreenHeight() / 2.0));
+}
+
+void frmScreenSaver::Form_KeyDown(vb::Integer, vb::Integer) { modSubs::ShutDown(); }
+
+void frmScreenSaver::Form_MouseMove(vb::Integer, vb::Integer, vb::Single X, vb::Single) {
+    // Only changes of the horizontal position count; a window system that
+    // repeats the last position, or a purely vertical move, never ends the
+    // saver.
+    if (X != vb::Single(mLastX)) {
+        mLastX = vb::CInt(X);
+        mMoveCount = vb::AddInt(mMoveCount, 1);
+    }
+    if (mMoveCount > 10) modSubs::ShutDown();
+}
