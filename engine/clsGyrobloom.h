@@ -87,6 +87,7 @@ public:
 
 private:
     friend class Spiral;
+    friend struct EngineTestAccess;  // the tests call DrawRaySegment directly
     void DrawRaySegment(const RayTrail& ray, Integer slot, vb::Long color, Integer x, Integer y, Integer width);
 
     Integer mDrawStyle = 0;

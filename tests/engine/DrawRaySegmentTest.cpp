@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include "engine/clsGyrobloom.h"
+#include "runtime/headless/HeadlessPlatform.h"
+#include "tests/support/TestWindow.h"
+
+namespace {
+
+using vb::DrawOp;
+
+class DrawRaySegmentTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window = std::make_shared<TestWindow>(platform, 640, 480);
+        engine->Screen(window);
+        window->Surface().ops.clear();
+    }
+
+    RayTrail Ray(int slots = 2) {
+        RayTrail ray;
+        ray.XHist.assign(size_t(slots), 0);
+        ray.YHist.assign(size_t(slots), 0);
+        ray.WidthHist.assign(size_t(slots), 0);
+        ray.MirrorHist.assign(size_t(slots), 0);
+        return ray;
+    }
+
+    void Draw(const RayTrail& ray, vb::Integer slot, vb::Long color, vb::Integer x, vb::Integer y, vb::Integer w) {
+        EngineTestAccess::DrawRaySegment(*engine, ray, slot, color, x, y, w);
+    }
+
+    std::vector<DrawOp> Lines() const { return window->Surface().Lines(); }
+
+    static DrawOp LineOp(float x1, float y1, float x2, float y2, vb::Long color, vb::Integer width,
+                         vb::Integer style) {
+        DrawOp op{DrawOp::Line};
+        op.x1 = x1, op.y1 = y1, op.x2 = x2, op.y2 = y2, op.color = color, op.width = width, op.style = style;
+        return op;
+    }
+
+    vb::HeadlessPlatform platform;
+    std::shared_ptr<clsGyrobloom> engine = std::make_shared<clsGyrobloom>();
+    std::shared_ptr<TestWindow> window;
+};
+
+TEST_F(DrawRaySegmentTest, WithoutMirrorDrawsTheNewSegmentAndErasesTheOldOneInBlack) {
+    RayTrail ray = Ray();
+    ray.X = 100, ray.Y = 50, ray.OldX = 10, ray.OldY = 20;
+    ray.XHist[1] = 30, ray.YHist[1] = 40, ray.WidthHist[1] = 7;
+    engine->DrawStyle(0);
+    Draw(ray, 1, 0x00FF00, 120, 60, 9);
+    EXPECT_EQ(Lines(), (std::vector<DrawOp>{LineOp(100, 50, 120, 60, 0x00FF00, 9, 0),
+                                            LineOp(10, 20, 30, 40, 0, 7, 0)}));
+}
+
+TEST_F(DrawRaySegmentTest, MirrorDrawsThreeImagesInTheFullSurfaceAndAMirroredEraseThreeMore) {
+    RayTrail ray = Ray();
+    ray.X = 100, ray.Y = 50, ray.OldX = 200, ray.OldY = 100;
+    ray.XHist[0] = 210, ray.YHist[0] = 110, ray.WidthHist[0] = 3, ray.MirrorHist[0] = vb::kTrue;
+    engine->Mirror(true);
+    Draw(ray, 0, 255, 120, 60, 5);
+    const std::vector<DrawOp> expected{
+        LineOp(100, 50, 120, 60, 255, 5, 0),   LineOp(540, 430, 520, 420, 255, 5, 0),
+        LineOp(100, 430, 120, 420, 255, 5, 0), LineOp(540, 50, 520, 60, 255, 5, 0),
+        LineOp(200, 100, 210, 110, 0, 3, 0),   LineOp(440, 380, 430, 370, 0, 3, 0),
+        LineOp(200, 380, 210, 370, 0, 3, 0),   LineOp(440, 100, 430, 110, 0, 3, 0),
+    };
+    EXPECT_EQ(Lines(), expected);
+}
+
+TEST_F(DrawRaySegmentTest, ImagesOfTheErasedSegmentFollowTheFlagRecordedWithIt) {
+    RayTrail ray = Ray();
+    ray.MirrorHist[0] = vb::kTrue;  // drawn mirrored, Mirror since switched off
+    engine->Mirror(false);
+    Draw(ray, 0, 255, 1, 1, 1);
+    EXPECT_EQ(Lines().size(), 5u);
+
+    window->Surface().ops.clear();
+    ray.MirrorHist[0] = vb::kFalse;  // drawn plain, Mirror now on
+    engine->Mirror(true);
+    Draw(ray, 0, 255, 1, 1, 1);
+    EXPECT_EQ(Lines().size(), 5u);
+}
+
+TEST_F(DrawRaySegmentTest, WidthZeroIsNotAppliedAndTheWidthSetLastStaysInForce) {
+    RayTrail ray = Ray();
+    ray.WidthHist[0] = 6;
+    Draw(ray, 0, 255, 1, 1, 4);  // leaves the erase width 6 on the pen
+    window->Surface().ops.clear();
+    ray.WidthHist[0] = 0;
+    Draw(ray, 0, 255, 2, 2, 0);
+    auto lines = Lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].width, 6) << "a new segment of width 0 uses the width set last";
+    EXPECT_EQ(lines[1].width, 6) << "a stored width of 0 leaves the width in force";
+    EXPECT_EQ(window->DrawWidth(), 6);
+}
+
+TEST_F(DrawRaySegmentTest, DashedSegmentIsErasedWithASolidLineOfTheSameWidth) {
+    RayTrail ray = Ray();
+    engine->DrawStyle(1);
+    Draw(ray, 0, 255, 50, 60, 1);
+    ray.OldX = 0, ray.OldY = 0, ray.XHist[1] = 50, ray.YHist[1] = 60, ray.WidthHist[1] = 1;
+    window->Surface().ops.clear();
+    Draw(ray, 1, 255, 70, 80, 1);
+    auto lines = Lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].style, 1);
+    EXPECT_EQ(lines[1], LineOp(0, 0, 50, 60, 0, 1, 0));
+}
+
+TEST_F(DrawRaySegmentTest, AFailingStatementIsSkippedAndTheRestStillDraws) {
+    RayTrail ray = Ray(1);
+    ray.X = -32768;  // its mirror image overflows: 640 - (-32768)
+    engine->Mirror(true);
+    ray.MirrorHist[0] = vb::kFalse;
+    Draw(ray, 0, 255, 10, 10, 2);
+    auto lines = Lines();
+    // Of the four coloured lines, the two that mirror x are lost.
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1], LineOp(-32768, 480, 10, 470, 255, 2, 0));
+    EXPECT_EQ(lines[2].color, 0);
+
+    window->Surface().ops.clear();
+    Draw(ray, 5, 255, 10, 10, 2);  // a slot outside the ring: the erase is lost, the draw is not
+    EXPECT_EQ(Lines().size(), 2u);
+}
+
+}  // namespace
