@@ -18,6 +18,7 @@ std::string ErrorText(int number) {
     case kErrSubscript: return "Subscript out of range";
     case kErrDivisionByZero: return "Division by zero";
     case kErrTypeMismatch: return "Type mismatch";
+    case kErrPathFileAccess: return "Path/File access error";
     case kErrObjectNotSet: return "Object variable or With block variable not set";
     case kErrInvalidProperty: return "Invalid property value";
     case kErrNoSuchMember: return "Object doesn't support this property or method";
