@@ -1,1 +1,179 @@
 #include "audio/fake/ScriptedMixer.h"
+
+#include <algorithm>
+#include <cassert>
+
+namespace {
+
+const char* LineName(MixerLine line) {
+    switch (line) {
+    case MixerLine::DstWaveIn: return "DstWaveIn";
+    case MixerLine::SrcMicrophone: return "SrcMicrophone";
+    case MixerLine::SrcWaveOut: return "SrcWaveOut";
+    }
+    return "unknown";
+}
+
+std::int32_t Next(std::deque<std::int32_t>& readings) {
+    if (readings.empty()) return 0;
+    std::int32_t value = readings.front();
+    readings.pop_front();
+    return value;
+}
+
+}  // namespace
+
+int MixerScript::BuffersAlive() const {
+    return int(std::count_if(buffers.begin(), buffers.end(), [](const auto& b) { return !b.expired(); }));
+}
+
+int MixerScript::Count(const std::string& call) const { return int(std::count(calls.begin(), calls.end(), call)); }
+
+ScriptedMixer::ScriptedMixer(std::shared_ptr<MixerScript> script) : mScript(std::move(script)) {
+    assert(mScript && "a scripted mixer needs a script");
+}
+
+ScriptedMixer::~ScriptedMixer() { Call("~ScriptedMixer"); }
+
+void ScriptedMixer::Recount() {
+    mScript->preparedHeaders = int(mPrepared.size());
+    mScript->queuedHeaders = int(mQueued.size());
+}
+
+bool ScriptedMixer::OpenMixer() {
+    Call("OpenMixer");
+    mScript->mixerOpen = mScript->mixerOpens;
+    return mScript->mixerOpen;
+}
+
+void ScriptedMixer::CloseMixer() {
+    Call("CloseMixer");
+    mScript->mixerOpen = false;
+}
+
+bool ScriptedMixer::FindMeter(MixerLine line, MeterRecord& meter) {
+    Call((std::string("FindMeter(") + LineName(line) + ")").c_str());
+    if (!mScript->mixerOpen || mScript->missingMeters.count(line)) return false;
+    switch (line) {
+    case MixerLine::SrcWaveOut: meter.controlId = kOutMeterId; break;
+    case MixerLine::DstWaveIn: meter.controlId = kWaveInMeterId; break;
+    case MixerLine::SrcMicrophone: meter.controlId = kMicrophoneMeterId; break;
+    }
+    meter.multipleItems = 0;
+    return true;
+}
+
+bool ScriptedMixer::ReadMeter(const MeterRecord& meter, std::int32_t& value) {
+    switch (meter.controlId) {
+    case kOutMeterId:
+        Call("ReadMeter(out)");
+        if (!mScript->mixerOpen) return false;
+        value = Next(mScript->outReadings);
+        return true;
+    case kWaveInMeterId:
+    case kMicrophoneMeterId:
+        Call("ReadMeter(in)");
+        if (!mScript->mixerOpen) return false;
+        value = Next(mScript->inReadings);
+        return true;
+    default:
+        Call("ReadMeter(none)");
+        return false;
+    }
+}
+
+MMResult ScriptedMixer::WaveInOpen(const WaveFormat& format) {
+    Call("WaveInOpen");
+    mScript->openedFormat = format;
+    if (!mScript->waveInOpens) return kMmBadDeviceId;
+    if (mScript->waveInOpen) return kMmAllocated;
+    mScript->waveInOpen = true;
+    return kMmNoError;
+}
+
+MMResult ScriptedMixer::WaveInPrepareHeader(WaveHeader& header) {
+    Call("WaveInPrepareHeader");
+    if (mScript->prepareResult != kMmNoError) return mScript->prepareResult;
+    if (!mScript->waveInOpen) return kMmInvalidHandle;
+    mPrepared.insert(&header);
+    Recount();
+    return kMmNoError;
+}
+
+MMResult ScriptedMixer::WaveInAddBuffer(WaveHeader& header) {
+    Call("WaveInAddBuffer");
+    if (mScript->addResult != kMmNoError) return mScript->addResult;
+    if (!mScript->waveInOpen) return kMmInvalidHandle;
+    if (!mPrepared.count(&header)) return kWaveUnprepared;
+    header.flags &= ~kWaveHeaderDone;
+    mQueued.insert(&header);
+    Recount();
+    return kMmNoError;
+}
+
+MMResult ScriptedMixer::WaveInStart() {
+    Call("WaveInStart");
+    if (!mScript->waveInOpen) return kMmInvalidHandle;
+    mScript->recording = true;
+    return kMmNoError;
+}
+
+MMResult ScriptedMixer::WaveInReset() {
+    Call("WaveInReset");
+    if (!mScript->waveInOpen) return kMmInvalidHandle;
+    for (const WaveHeader* header : mQueued) const_cast<WaveHeader*>(header)->flags |= kWaveHeaderDone;
+    mQueued.clear();
+    mScript->recording = false;
+    Recount();
+    return kMmNoError;
+}
+
+MMResult ScriptedMixer::WaveInStop() {
+    Call("WaveInStop");
+    if (!mScript->waveInOpen) return kMmInvalidHandle;
+    mScript->recording = false;
+    return kMmNoError;
+}
+
+MMResult ScriptedMixer::WaveInUnprepareHeader(WaveHeader& header) {
+    Call("WaveInUnprepareHeader");
+    if (!mScript->waveInOpen) return kMmInvalidHandle;
+    if (mQueued.count(&header)) return kWaveStillPlaying;
+    mPrepared.erase(&header);
+    Recount();
+    return kMmNoError;
+}
+
+MMResult ScriptedMixer::WaveInClose() {
+    Call("WaveInClose");
+    if (!mScript->waveInOpen) return kMmInvalidHandle;
+    if (!mQueued.empty()) return kWaveStillPlaying;
+    mScript->waveInOpen = false;
+    mPrepared.clear();
+    Recount();
+    return kMmNoError;
+}
+
+void ScriptedMixer::PollBuffer(WaveHeader& header) {
+    Call("PollBuffer");
+    if (mScript->buffersFill && mScript->recording && mQueued.erase(&header)) {
+        header.flags |= kWaveHeaderDone;
+        Recount();
+    }
+}
+
+std::string ScriptedMixer::WaveInErrorText(MMResult code) {
+    Call("WaveInErrorText");
+    return ErrorTextFor(code);
+}
+
+std::string ScriptedMixer::ErrorTextFor(MMResult code) {
+    return "Scripted wave-input error " + std::to_string(code) + ".";
+}
+
+CaptureBuffer ScriptedMixer::NewBuffer(std::uint32_t bytes) {
+    Call("NewBuffer");
+    CaptureBuffer buffer = MixerWaveIn::NewBuffer(bytes);
+    mScript->buffers.push_back(buffer);
+    return buffer;
+}

@@ -1,0 +1,112 @@
+#pragma once
+// The connection to the sound server: libpulse's threaded main loop, one
+// context on it, the devices the meters listen to, and a fresh context in the
+// background whenever the server goes away.
+//
+// Every callback of this file runs in the main loop's thread with the loop's
+// lock held. Code on other threads takes the lock with PulseLock.
+
+#include <pulse/pulseaudio.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+// The devices the meters listen to, as the server last described them.
+struct PulseDevices {
+    // The monitor source of the default output; empty when there is none.
+    std::string playbackMonitor;
+    // The default input, or the first real (non-monitor) input when the
+    // default is a monitor or missing; empty when there is none.
+    std::string recordingSource;
+    // The default source is a real input.
+    bool defaultIsInput = false;
+
+    bool operator==(const PulseDevices&) const = default;
+};
+
+class PulseConnection {
+public:
+    struct Listener {
+        virtual ~Listener() = default;
+        // On connecting, and whenever the server's devices change.
+        virtual void DevicesChanged(pa_context* context, const PulseDevices& devices) = 0;
+        // The server went away: every stream of the old context is dead and
+        // must be released now.
+        virtual void ConnectionLost() = 0;
+    };
+
+    static constexpr std::chrono::milliseconds kReconnectInterval{500};
+
+    explicit PulseConnection(Listener& listener);
+    ~PulseConnection();
+    PulseConnection(const PulseConnection&) = delete;
+    PulseConnection& operator=(const PulseConnection&) = delete;
+
+    // Starts the main loop and connects to the default server, waiting at
+    // most `timeout` for it and its device list. False, with nothing left
+    // running, when there is no server. Not in the loop's thread.
+    bool Open(std::chrono::milliseconds timeout);
+    // Disconnects and stops the loop. Not in the loop's thread.
+    void Close();
+    bool IsOpen() const { return mMainloop != nullptr; }
+
+    pa_threaded_mainloop* Mainloop() const { return mMainloop; }
+    pa_mainloop_api* Api() const { return pa_threaded_mainloop_get_api(mMainloop); }
+    // The live context; null between a loss and the next connection.
+    pa_context* Context() const { return mContext; }
+
+private:
+    enum class OpenState { Pending, Ready, Failed };
+    struct SourceEntry {
+        std::string name;
+        bool isMonitor;
+    };
+
+    bool Connect();
+    void DropContext();
+    void ScheduleReconnect();
+    void Refresh();
+    void RefreshStepDone();
+
+    static void OnContextState(pa_context* context, void* self);
+    static void OnSubscription(pa_context* context, pa_subscription_event_type_t type, std::uint32_t index,
+                               void* self);
+    static void OnServerInfo(pa_context* context, const pa_server_info* info, void* self);
+    static void OnSinkInfo(pa_context* context, const pa_sink_info* info, int eol, void* self);
+    static void OnSourceInfo(pa_context* context, const pa_source_info* info, int eol, void* self);
+    static void OnReconnectTimer(pa_mainloop_api* api, pa_time_event* event, const struct timeval* tv, void* self);
+    static void OnOpenTimeout(pa_mainloop_api* api, pa_time_event* event, const struct timeval* tv, void* self);
+
+    Listener& mListener;
+    pa_threaded_mainloop* mMainloop = nullptr;
+    pa_context* mContext = nullptr;
+    pa_time_event* mReconnectTimer = nullptr;
+
+    bool mOpening = false;
+    OpenState mOpenState = OpenState::Pending;
+
+    // The device query in flight: server info, then the default sink and
+    // the source list.
+    bool mRefreshing = false;
+    bool mRefreshAgain = false;
+    int mRefreshSteps = 0;
+    std::string mDefaultSource;
+    std::string mMonitor;
+    std::vector<SourceEntry> mSources;
+};
+
+// Holds the main loop's lock for a scope. Never in the loop's own thread.
+class PulseLock {
+public:
+    explicit PulseLock(pa_threaded_mainloop* mainloop) : mMainloop(mainloop) { pa_threaded_mainloop_lock(mMainloop); }
+    ~PulseLock() { pa_threaded_mainloop_unlock(mMainloop); }
+    PulseLock(const PulseLock&) = delete;
+    PulseLock& operator=(const PulseLock&) = delete;
+
+private:
+    pa_threaded_mainloop* mMainloop;
+};
+
+// A wall-clock deadline `delay` from now, as the main loop's timers take it.
+struct timeval PulseDeadline(std::chrono::microseconds delay);

@@ -1,0 +1,62 @@
+#pragma once
+// The sound system on Linux: PulseAudio, or PipeWire through its PulseAudio
+// interface, as the level meter's mixer and wave-input device.
+//
+// Implemented:
+//  [X] Mixer: a connection to the default sound server. With no server
+//      OpenMixer answers false at once (the wait for a slow server is
+//      bounded).
+//  [X] Playback meter (SrcWaveOut): a peak-detecting record stream on the
+//      monitor of the default output; it follows a change of the default.
+//  [X] Recording meter (DstWaveIn, SrcMicrophone): the same on the default
+//      input, or on the first real input when the default is a monitor or
+//      there is none.
+//  [X] A reading: the highest peak since the previous reading of that meter
+//      (the latest peak when none arrived), 0..32767. It never waits on the
+//      server. Without a server it reads 0.
+//  [X] Recording: the input stream runs while the meter uses it and for
+//      kInputLinger after its last use, so that opening and closing in
+//      every silent reading costs nothing and still hears the microphone.
+//  [X] The server going away: readings of 0, and a fresh connection in the
+//      background until it is back; no new messages.
+//  [ ] Capture buffers are accepted and handed back, never filled: the
+//      meter does not look at samples, so none are kept.
+
+#include <chrono>
+#include <memory>
+
+#include "audio/MixerWaveIn.h"
+
+class PulseMixerWaveIn final : public MixerWaveIn {
+public:
+    // How long the input stream keeps running after its last use.
+    static constexpr std::chrono::milliseconds kInputLinger{2000};
+
+    explicit PulseMixerWaveIn(std::chrono::milliseconds inputLinger = kInputLinger);
+    ~PulseMixerWaveIn() override;
+    PulseMixerWaveIn(const PulseMixerWaveIn&) = delete;
+    PulseMixerWaveIn& operator=(const PulseMixerWaveIn&) = delete;
+
+    bool OpenMixer() override;
+    void CloseMixer() override;
+    bool FindMeter(MixerLine line, MeterRecord& meter) override;
+    bool ReadMeter(const MeterRecord& meter, std::int32_t& value) override;
+
+    MMResult WaveInOpen(const WaveFormat& format) override;
+    MMResult WaveInPrepareHeader(WaveHeader& header) override;
+    MMResult WaveInAddBuffer(WaveHeader& header) override;
+    MMResult WaveInStart() override;
+    MMResult WaveInReset() override;
+    MMResult WaveInStop() override;
+    MMResult WaveInUnprepareHeader(WaveHeader& header) override;
+    MMResult WaveInClose() override;
+    void PollBuffer(WaveHeader& header) override;
+    std::string WaveInErrorText(MMResult code) override;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m;
+};
+
+// The layer the Linux program reads its meter through.
+std::unique_ptr<MixerWaveIn> CreatePulseMixerWaveIn();
