@@ -15,6 +15,7 @@ std::string ErrorText(int number) {
     switch (number) {
     case kErrInvalidCall: return "Invalid procedure call or argument";
     case kErrOverflow: return "Overflow";
+    case kErrOutOfMemory: return "Out of memory";
     case kErrSubscript: return "Subscript out of range";
     case kErrDivisionByZero: return "Division by zero";
     case kErrTypeMismatch: return "Type mismatch";

@@ -13,6 +13,7 @@ namespace vb {
 
 constexpr int kErrInvalidCall = 5;        // "Invalid procedure call or argument"
 constexpr int kErrOverflow = 6;           // "Overflow"
+constexpr int kErrOutOfMemory = 7;        // "Out of memory"
 constexpr int kErrSubscript = 9;          // "Subscript out of range"
 constexpr int kErrDivisionByZero = 11;    // "Division by zero"
 constexpr int kErrTypeMismatch = 13;      // "Type mismatch"

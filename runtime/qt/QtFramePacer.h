@@ -1,0 +1,69 @@
+#pragma once
+// When the drawing windows show what the animation drew.
+//
+// Paced: each step's drawing is shown at the display's next frame. A step
+// that finds the previous frame not shown yet waits for it, so the animation
+// advances one step per display refresh and the CPU idles in between. The
+// frame ticks follow the screen's refresh rate (FrameClock); at a tick each
+// window with new drawing asks Qt for an update (QWindow::requestUpdate, in
+// step with the display where the platform offers that) and presents when
+// it arrives. A frame that does not arrive within kFrameTimeoutMs (a hidden
+// or obscured window on some platforms) is presented at once.
+// Unpaced (benchmarks): every step's drawing is presented at once.
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QTimer>
+#include <QWindow>
+
+#include <vector>
+
+#include "runtime/qt/FrameClock.h"
+#include "runtime/qt/QtSurfaceWidget.h"
+
+namespace vb {
+
+class QtFramePacer final : public QObject {
+public:
+    static constexpr int kFrameTimeoutMs = 100;
+
+    QtFramePacer(bool paced, double refreshHz);
+    ~QtFramePacer() override;
+
+    bool Paced() const { return mPaced; }
+    // Windows whose drawing the pacer presents; forgotten when deleted.
+    void Track(QtSurfaceWidget* surface);
+
+    // Called once per step after the pending events ran: waits for the
+    // previous frame (paced) and schedules the next, or presents at once.
+    void EndOfStep();
+
+    // Frames presented so far (a frame with nothing new counts too).
+    long FramesShown() const { return mFramesShown; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void OnTick();
+    void FinishFrame();
+    void PresentRemaining();
+    std::vector<QtSurfaceWidget*> LiveSurfaces();
+
+    bool mPaced;
+    FrameClock mClock;
+    QElapsedTimer mSinceStart;
+    QTimer mTickTimer;
+    QTimer mWatchdog;
+    bool mFrameInFlight = false;
+    std::vector<QPointer<QtSurfaceWidget>> mSurfaces;
+    // Windows asked for an update at this frame's tick that have not
+    // presented yet.
+    std::vector<QPointer<QtSurfaceWidget>> mAwaiting;
+    QSet<QWindow*> mFiltered;
+    long mFramesShown = 0;
+};
+
+}  // namespace vb

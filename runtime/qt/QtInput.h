@@ -1,0 +1,33 @@
+#pragma once
+// How the Qt backend reports the user's input to the program: Windows
+// virtual-key codes, and the shift and button masks of the key and mouse
+// handlers.
+
+#include <Qt>
+
+#include "runtime/VbTypes.h"
+
+namespace vb {
+
+// Shift-state bits of the key and mouse handlers.
+constexpr Integer kShiftMask = 1;
+constexpr Integer kCtrlMask = 2;
+constexpr Integer kAltMask = 4;
+
+// Mouse-button bits of the mouse handlers.
+constexpr Integer kLeftButton = 1;
+constexpr Integer kRightButton = 2;
+constexpr Integer kMiddleButton = 4;
+
+// The code a key press reports for a key that has no virtual-key code of
+// its own. Never 0: every key press is a key press.
+constexpr Integer kVkUnmapped = 0xFF;
+
+// The Windows virtual-key code of a Qt key (Qt::Key): letters and digits are
+// their upper-case ASCII codes, Shift 16, Control 17, Alt 18, Esc 27, and so
+// on; any other key gives kVkUnmapped.
+Integer VirtualKeyFor(int qtKey);
+Integer ShiftStateFor(Qt::KeyboardModifiers modifiers);
+Integer ButtonStateFor(Qt::MouseButtons buttons);
+
+}  // namespace vb

@@ -1,0 +1,104 @@
+#include "runtime/qt/QtPlatform.h"
+
+#include <QGuiApplication>
+#include <QLocale>
+#include <QScreen>
+
+#include <cassert>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include "runtime/qt/QtDrawingWindow.h"
+#include "runtime/qt/QtMessageBox.h"
+#include "runtime/qt/QtPlainWindow.h"
+
+namespace vb {
+namespace {
+
+constexpr double kTwipsPerInch = 1440;
+
+QScreen* StartScreen() { return QGuiApplication::primaryScreen(); }
+
+double RefreshRate() {
+    QScreen* screen = StartScreen();
+    return screen ? screen->refreshRate() : 0;
+}
+
+}  // namespace
+
+QtPlatform::QtPlatform(QApplication& app, std::unique_ptr<SettingsStore> settings, Options options)
+    : mApp(app), mSettings(std::move(settings)), mPacer(options.paced, RefreshRate()) {
+    assert(mSettings && "the Qt platform needs a settings store");
+    // The run ends only through End, never because a message box or the
+    // dialog was the last window to close.
+    mApp.setQuitOnLastWindowClosed(false);
+}
+
+QtPlatform::QtPlatform(QApplication& app, std::unique_ptr<SettingsStore> settings)
+    : QtPlatform(app, std::move(settings), Options{}) {}
+
+QtPlatform::~QtPlatform() = default;
+
+std::string QtPlatform::JoinArguments(const QStringList& arguments) {
+    return arguments.mid(1).join(QLatin1Char(' ')).toStdString();
+}
+
+std::string QtPlatform::Command() const { return JoinArguments(mApp.arguments()); }
+
+bool QtPlatform::PrevInstance() { return mInstanceLock.AnotherInstanceRuns(); }
+
+void QtPlatform::DoEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    mPacer.EndOfStep();
+}
+
+void QtPlatform::End(int exitCode) {
+    std::fflush(nullptr);
+    std::_Exit(exitCode);
+}
+
+void QtPlatform::MsgBox(const std::string& text) { ShowQtMessageBox(text); }
+
+SettingsStore& QtPlatform::Settings() { return *mSettings; }
+
+char QtPlatform::DecimalSeparator() const {
+    const QString point = QLocale::system().decimalPoint();
+    // Settings text is ASCII; a locale whose separator is not (Arabic U+066B)
+    // reads and writes numbers with '.'.
+    if (point.isEmpty() || point.front().unicode() >= 0x80) return '.';
+    return char(point.front().unicode());
+}
+
+std::uint32_t QtPlatform::ClockSeed() {
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    const auto ns = std::uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
+    return std::uint32_t(ns ^ (ns >> 32));
+}
+
+ScreenMetrics QtPlatform::Screen() const {
+    ScreenMetrics metrics;
+    if (QScreen* screen = StartScreen()) {
+        const QRect geometry = screen->geometry();
+        metrics.widthPx = geometry.width();
+        metrics.heightPx = geometry.height();
+        if (screen->logicalDotsPerInch() > 0) metrics.twipsPerPixel = kTwipsPerInch / screen->logicalDotsPerInch();
+        metrics.devicePixelRatio = screen->devicePixelRatio();
+    }
+    return metrics;
+}
+
+std::unique_ptr<WindowBackend> QtPlatform::CreateWindow(const WindowSpec& spec, WindowEvents& events,
+                                                        const UnitScale& scale) {
+    if (spec.dialog) return CreateDialogWindow(spec, events, scale);
+    auto window = std::make_unique<QtDrawingWindow>(spec, events, scale, StartScreen());
+    mPacer.Track(window->Widget());
+    return window;
+}
+
+std::unique_ptr<WindowBackend> QtPlatform::CreateDialogWindow(const WindowSpec& spec, WindowEvents& events,
+                                                              const UnitScale& /*scale*/) {
+    return std::make_unique<QtPlainWindow>(spec, events);
+}
+
+}  // namespace vb

@@ -1,0 +1,75 @@
+#pragma once
+// The Linux desktop backend of the form runtime, on Qt 6 Widgets.
+//
+// Implemented:
+//  - Command: the arguments after the program's path, joined by single
+//    spaces, as the screen-saver host passes them ("/s", "/c:1234", "/p 123");
+//  - PrevInstance: an InstanceLock taken at the first call and held for the
+//    life of the process;
+//  - DoEvents: runs the pending events, then shows what the step drew,
+//    paced to the display's refresh (QtFramePacer) or at once when unpaced;
+//  - End: flushes standard output and error and exits at once, without
+//    returning into the animation loop;
+//  - MsgBox: a modal QMessageBox captioned "Gyrobloom" with an OK button;
+//  - Settings: the store handed in by main();
+//  - DecimalSeparator from the user's locale, ClockSeed from the clock;
+//  - Screen: the primary screen (logical pixels, 1440 / logical DPI twips per
+//    pixel, device pixel ratio);
+//  - CreateWindow: drawing windows (QtDrawingWindow) and, for now, an empty
+//    captioned window for dialogs (QtPlainWindow).
+// Not implemented: windows spanning several screens; the saver covers the
+// primary screen only.
+
+#include <QApplication>
+#include <QStringList>
+
+#include <memory>
+
+#include "runtime/Platform.h"
+#include "runtime/qt/InstanceLock.h"
+#include "runtime/qt/QtFramePacer.h"
+
+namespace vb {
+
+class QtPlatform final : public Platform {
+public:
+    struct Options {
+        // Benchmarks turn pacing off to measure how fast the steps can go.
+        bool paced = true;
+    };
+
+    // The application must outlive the platform.
+    QtPlatform(QApplication& app, std::unique_ptr<SettingsStore> settings, Options options);
+    QtPlatform(QApplication& app, std::unique_ptr<SettingsStore> settings);
+    ~QtPlatform() override;
+
+    std::string Command() const override;
+    bool PrevInstance() override;
+    void DoEvents() override;
+    [[noreturn]] void End(int exitCode) override;
+    void MsgBox(const std::string& text) override;
+    SettingsStore& Settings() override;
+    char DecimalSeparator() const override;
+    std::uint32_t ClockSeed() override;
+    ScreenMetrics Screen() const override;
+    std::unique_ptr<WindowBackend> CreateWindow(const WindowSpec& spec, WindowEvents& events,
+                                                const UnitScale& scale) override;
+
+    QtFramePacer& Pacer() { return mPacer; }
+
+    // The argument text of a command line: everything after the program's
+    // path, joined by single spaces.
+    static std::string JoinArguments(const QStringList& arguments);
+
+private:
+    // Dialog windows go through here alone.
+    std::unique_ptr<WindowBackend> CreateDialogWindow(const WindowSpec& spec, WindowEvents& events,
+                                                      const UnitScale& scale);
+
+    QApplication& mApp;
+    std::unique_ptr<SettingsStore> mSettings;
+    InstanceLock mInstanceLock;
+    QtFramePacer mPacer;
+};
+
+}  // namespace vb

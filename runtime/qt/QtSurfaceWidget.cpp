@@ -1,0 +1,127 @@
+#include "runtime/qt/QtSurfaceWidget.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+
+#include "runtime/qt/QtEventGuard.h"
+#include "runtime/qt/QtInput.h"
+
+namespace vb {
+namespace {
+
+Qt::WindowFlags FlagsFor(const WindowSpec& spec) {
+    Qt::WindowFlags flags = Qt::Window;
+    // A tool window gets no task-bar entry from the usual window managers.
+    if (!spec.showInTaskbar) flags = Qt::Tool;
+    if (spec.fullScreen) return flags | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
+    flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (spec.controlBox) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    return flags;
+}
+
+}  // namespace
+
+QtSurfaceWidget::QtSurfaceWidget(const WindowSpec& spec, WindowEvents& events, const UnitScale& scale,
+                                 QScreen* screen)
+    : QWidget(nullptr, FlagsFor(spec)), mSpec(spec), mEvents(&events), mCanvas(scale, spec.backColor),
+      mStartScreen(screen) {
+    setWindowTitle(QString::fromStdString(spec.caption));
+    // Every pixel comes from the canvas; Qt need not clear anything first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAutoFillBackground(false);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    if (spec.blankCursor) setCursor(Qt::BlankCursor);
+    if (screen) setScreen(screen);
+    if (spec.fullScreen && screen) setGeometry(screen->geometry());
+    SyncCanvasSize();
+}
+
+QtSurfaceWidget::~QtSurfaceWidget() = default;
+
+void QtSurfaceWidget::SyncCanvasSize() { mCanvas.Resize(size(), devicePixelRatioF()); }
+
+void QtSurfaceWidget::resizeEvent(QResizeEvent* event) {
+    SyncCanvasSize();
+    QWidget::resizeEvent(event);
+}
+
+void QtSurfaceWidget::Present() {
+    const QRegion dirty = mCanvas.TakeDirty();
+    if (dirty.isEmpty() || !isVisible()) return;
+    const qreal ratio = mCanvas.DevicePixelRatio();
+    QRegion logical;
+    for (const QRect& rect : dirty) {
+        logical += QRectF(rect.x() / ratio, rect.y() / ratio, rect.width() / ratio, rect.height() / ratio)
+                       .toAlignedRect();
+    }
+    repaint(logical);
+}
+
+void QtSurfaceWidget::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    const QImage& image = mCanvas.Image();
+    const qreal ratio = mCanvas.DevicePixelRatio();
+    for (const QRect& rect : event->region()) {
+        const QRectF source(rect.x() * ratio, rect.y() * ratio, rect.width() * ratio, rect.height() * ratio);
+        painter.drawImage(QRectF(rect), image, source);
+    }
+}
+
+template <typename Handler>
+void QtSurfaceWidget::Forward(Handler&& handler) {
+    if (!mEvents) return;
+    ++mDispatchDepth;
+    ForwardToProgram([&] { handler(*mEvents); });
+    --mDispatchDepth;
+}
+
+bool QtSurfaceWidget::event(QEvent* event) {
+    // QWidget would take Tab and Backtab for focus navigation; here they are
+    // keys like any other.
+    if (event->type() == QEvent::KeyPress) {
+        keyPressEvent(static_cast<QKeyEvent*>(event));
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void QtSurfaceWidget::keyPressEvent(QKeyEvent* event) {
+    const Integer keyCode = VirtualKeyFor(event->key());
+    // A modifier key counts as held in its own press, whichever way the
+    // platform reports the state around it.
+    Integer shift = ShiftStateFor(event->modifiers());
+    if (event->key() == Qt::Key_Shift) shift |= kShiftMask;
+    if (event->key() == Qt::Key_Control) shift |= kCtrlMask;
+    if (event->key() == Qt::Key_Alt || event->key() == Qt::Key_AltGr) shift |= kAltMask;
+    event->accept();
+    Forward([&](WindowEvents& events) { events.OnKeyDown(keyCode, shift); });
+}
+
+void QtSurfaceWidget::mouseMoveEvent(QMouseEvent* event) {
+    const Integer button = ButtonStateFor(event->buttons());
+    const Integer shift = ShiftStateFor(event->modifiers());
+    const QPointF position = event->position();
+    event->accept();
+    Forward([&](WindowEvents& events) { events.OnMouseMove(button, shift, position.x(), position.y()); });
+}
+
+void QtSurfaceWidget::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    // The portable side may unload the window, which deletes this widget; it
+    // is told once Qt has finished with the close event.
+    QPointer<QtSurfaceWidget> self(this);
+    QTimer::singleShot(0, this, [self] {
+        if (self) self->Forward([](WindowEvents& events) { events.OnCloseRequested(); });
+    });
+}
+
+}  // namespace vb

@@ -1,0 +1,61 @@
+#pragma once
+// The native side of a drawing window: a top-level QWidget that shows the
+// window's QtCanvas and forwards the user's input to the window's portable
+// side (WindowEvents).
+//
+// Implemented: key presses (modifier keys alone included, Tab too), mouse
+// moves with or without a button (positions in logical pixels relative to
+// the drawing area), close requests (ignored here; the portable side decides
+// by unloading), the blank pointer, the full-screen, always-on-top,
+// task-bar-less saver window and the fixed-size captioned preview window.
+
+#include <QWidget>
+
+#include "runtime/WindowBackend.h"
+#include "runtime/qt/QtCanvas.h"
+
+class QScreen;
+
+namespace vb {
+
+class QtSurfaceWidget final : public QWidget {
+public:
+    QtSurfaceWidget(const WindowSpec& spec, WindowEvents& events, const UnitScale& scale, QScreen* screen);
+    ~QtSurfaceWidget() override;
+
+    const WindowSpec& Spec() const { return mSpec; }
+    QtCanvas& Canvas() { return mCanvas; }
+    QScreen* StartScreen() const { return mStartScreen; }
+
+    // The portable side is gone: input is no longer forwarded.
+    void DetachEvents() { mEvents = nullptr; }
+    // True while a forwarded event runs in portable code. The widget must
+    // not be deleted then; it is deleted later instead.
+    bool IsDispatching() const { return mDispatchDepth > 0; }
+
+    // True when something was drawn that the screen does not show yet.
+    bool HasUnshownDrawing() const { return mCanvas.HasDirty(); }
+    // Pushes what was drawn to the screen now.
+    void Present();
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    template <typename Handler>
+    void Forward(Handler&& handler);
+    void SyncCanvasSize();
+
+    WindowSpec mSpec;
+    WindowEvents* mEvents;
+    QtCanvas mCanvas;
+    QScreen* mStartScreen;
+    int mDispatchDepth = 0;
+};
+
+}  // namespace vb

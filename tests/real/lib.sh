@@ -1,0 +1,180 @@
+# Shared helpers of the real-window tests, sourced by each script.
+#
+# Usage: source lib.sh "$@"   (arguments: path of gyrobloom, build directory)
+#
+# Every script gets its own X server (Xvfb, 1920x1080, a display number it
+# picks itself), its own sound server (PulseAudio with a null sink, so the
+# meter finds its meters and shows no message), and a private HOME and
+# XDG_RUNTIME_DIR in a temporary directory, so that neither the settings nor
+# the single-instance lock of a real session are touched. Everything started
+# is stopped by PID when the script exits, however it exits.
+
+set -u
+
+GYROBLOOM=${1:?path of gyrobloom}
+BUILD_DIR=${2:-.}
+T=$(mktemp -d /tmp/gyrobloom-real.XXXXXX)
+export HOME=$T/home XDG_RUNTIME_DIR=$T/xdg
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM
+
+PIDS=()
+FAILURES=0
+CHECKS=0
+
+cleanup() {
+    local pid
+    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+    for pid in "${PIDS[@]}"; do wait "$pid" 2>/dev/null; done
+    rm -rf "$T"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+pass() { CHECKS=$((CHECKS + 1)); echo "PASS: $*"; }
+fail() { CHECKS=$((CHECKS + 1)); FAILURES=$((FAILURES + 1)); echo "FAIL: $*"; }
+
+# check DESCRIPTION COMMAND...: PASS when the command succeeds.
+check() {
+    local description=$1
+    shift
+    if "$@"; then pass "$description"; else fail "$description"; fi
+}
+
+# Prints the summary; the script's status is non-zero on any failure.
+finish() {
+    echo "$((CHECKS - FAILURES)) of $CHECKS checks passed"
+    [ "$FAILURES" -eq 0 ]
+    exit $?
+}
+
+now_ms() { date +%s%3N; }
+
+# Starts Xvfb on a free display and exports DISPLAY. -noreset keeps the
+# pointer where a test put it when the last client goes; the root window is
+# white, so that a window covering it shows.
+start_xvfb() {
+    local fifo=$T/display
+    Xvfb -displayfd 3 -screen 0 1920x1080x24 -noreset -wr -nolisten tcp 3>"$fifo" 2>"$T/xvfb.log" &
+    PIDS+=($!)
+    local i
+    for i in $(seq 100); do
+        [ -s "$fifo" ] && break
+        sleep 0.05
+    done
+    [ -s "$fifo" ] || { echo "Xvfb did not start"; cat "$T/xvfb.log"; exit 1; }
+    export DISPLAY=:$(head -n1 "$fifo")
+}
+
+# Starts a private PulseAudio server with a null sink as the default output
+# and a null source as the default input, so that the meter finds both its
+# meters.
+start_pulse() {
+    command -v pulseaudio >/dev/null || { echo "note: no pulseaudio; the meter will report no mixer"; return; }
+    export PULSE_RUNTIME_PATH=$T/pulse PULSE_SERVER=unix:$T/pulse/native
+    mkdir -p "$PULSE_RUNTIME_PATH" && chmod 700 "$PULSE_RUNTIME_PATH"
+    env -u DISPLAY pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit -n --use-pid-file=no \
+        --log-target=stderr \
+        -L "module-native-protocol-unix auth-anonymous=1 socket=$PULSE_RUNTIME_PATH/native" \
+        -L 'module-null-sink sink_name=test_sink' -L 'module-null-source source_name=test_source' \
+        2>"$T/pulse.log" &
+    PIDS+=($!)
+    local i
+    for i in $(seq 200); do
+        pactl info >/dev/null 2>&1 && break
+        sleep 0.05
+    done
+    pactl set-default-sink test_sink
+    pactl set-default-source test_source
+}
+
+# start_program ARGS...: runs gyrobloom in the background; sets PROGRAM_PID.
+PROGRAM_RUNS=0
+start_program() {
+    PROGRAM_RUNS=$((PROGRAM_RUNS + 1))
+    "$GYROBLOOM" "$@" >"$T/program-$PROGRAM_RUNS.log" 2>&1 &
+    PROGRAM_PID=$!
+    PIDS+=($PROGRAM_PID)
+}
+
+# True while the process runs (a process that ended but was not waited for
+# yet counts as ended).
+running() {
+    local state
+    state=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null) || return 1
+    [ -n "$state" ] && [ "$state" != Z ]
+}
+
+# wait_for_exit PID SECONDS: true when the process ends within the time;
+# sets EXIT_STATUS and EXIT_MS (how long it took).
+wait_for_exit() {
+    local pid=$1 limit_ms=$(($2 * 1000)) start
+    start=$(now_ms)
+    while running "$pid"; do
+        if [ $(($(now_ms) - start)) -ge "$limit_ms" ]; then return 1; fi
+        sleep 0.01
+    done
+    EXIT_MS=$(($(now_ms) - start))
+    wait "$pid"
+    EXIT_STATUS=$?
+    return 0
+}
+
+# wait_for_window PID SECONDS: prints the id of the process's visible window.
+wait_for_window() {
+    local pid=$1 limit=$(($2 * 20)) i id
+    for i in $(seq "$limit"); do
+        id=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n1)
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.05
+    done
+    return 1
+}
+
+# The number of visible pixels of the pointer as the X server shows it now
+# (XFixes), whatever window it is over.
+pointer_pixels() {
+    python3 - <<'PY'
+import ctypes, sys
+x11 = ctypes.CDLL("libX11.so.6")
+xfixes = ctypes.CDLL("libXfixes.so.3")
+class CursorImage(ctypes.Structure):
+    _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short),
+                ("width", ctypes.c_ushort), ("height", ctypes.c_ushort),
+                ("xhot", ctypes.c_ushort), ("yhot", ctypes.c_ushort),
+                ("cursor_serial", ctypes.c_ulong), ("pixels", ctypes.POINTER(ctypes.c_ulong)),
+                ("atom", ctypes.c_ulong), ("name", ctypes.c_char_p)]
+x11.XOpenDisplay.restype = ctypes.c_void_p
+xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(CursorImage)
+xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
+display = x11.XOpenDisplay(None)
+image = xfixes.XFixesGetCursorImage(display) if display else None
+if not image:
+    sys.exit(1)
+c = image.contents
+print(sum(1 for i in range(c.width * c.height) if (c.pixels[i] >> 24) & 0xFF))
+PY
+}
+
+# Records every window mapped on the display from now on, one line each, in
+# the file given; stop it with stop_map_watch.
+start_map_watch() {
+    xev -root -event substructure >"$1" 2>/dev/null &
+    MAP_WATCH_PID=$!
+    PIDS+=($MAP_WATCH_PID)
+    sleep 0.3  # xev has selected its events
+}
+stop_map_watch() {
+    sleep 0.3  # the last events have been written
+    kill "$MAP_WATCH_PID" 2>/dev/null
+    wait "$MAP_WATCH_PID" 2>/dev/null
+}
+maps_in() { grep -c '^MapNotify' "$1"; }
+
+# The mean brightness of the screen, 0 (black) to 1 (white).
+screen_mean() {
+    import -window root "$T/shot.png" && /usr/bin/convert "$T/shot.png" -format '%[fx:mean]' info:
+}
