@@ -10,6 +10,8 @@
 
 namespace vb {
 
+class DialogControls;
+
 // Design-time properties of a window.
 struct WindowSpec {
     std::string caption;
@@ -45,6 +47,9 @@ public:
     virtual void OnMouseMove(Integer button, Integer shift, double xPx, double yPx) = 0;
     // The user asked to close the window (close box, window manager).
     virtual void OnCloseRequested() = 0;
+    // The controls a dialog window (WindowSpec::dialog) builds its native
+    // controls from; nothing for other windows.
+    virtual DialogControls* Controls() { return nullptr; }
 };
 
 class WindowBackend {

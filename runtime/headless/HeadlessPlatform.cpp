@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "runtime/headless/HeadlessDialog.h"
+
 namespace vb {
 
 HeadlessWindow::HeadlessWindow(const WindowSpec& s, WindowEvents& e, const ScreenMetrics& m)
@@ -107,6 +109,8 @@ private:
 std::unique_ptr<WindowBackend> HeadlessPlatform::CreateWindow(const WindowSpec& spec, WindowEvents& events,
                                                               const UnitScale&) {
     ++windowsCreated;
+    if (spec.dialog && events.Controls())
+        return std::make_unique<HeadlessDialog>(spec, events, screen, *events.Controls(), windows, dialogs);
     return std::make_unique<TrackedWindow>(std::make_unique<HeadlessWindow>(spec, events, screen), windows);
 }
 

@@ -2,7 +2,8 @@
 // The headless backend: the whole program without a display.
 //
 // Implemented: windows with a recording drawing surface (every Cls, Line,
-// DrawWidth and DrawStyle in order), scripted input run by DoEvents, an
+// DrawWidth and DrawStyle in order), dialog windows whose controls a test
+// can read and operate (HeadlessDialog), scripted input run by DoEvents, an
 // in-memory settings store, message boxes recorded instead of shown, a
 // seedable random generator with a scripted clock, and an End that unwinds
 // to the test as an EndOfRun exception.
@@ -21,6 +22,8 @@
 #include "runtime/Platform.h"
 
 namespace vb {
+
+class HeadlessDialog;
 
 // Thrown by End. Deliberately not a std::exception, so that no handler of the
 // program's own errors can catch it.
@@ -105,6 +108,9 @@ public:
 
     // The live windows, oldest first.
     std::vector<HeadlessWindow*> windows;
+    // The live dialog windows (also in `windows`), oldest first: a test's
+    // hands on their controls.
+    std::vector<HeadlessDialog*> dialogs;
 
     std::string command;
     bool prevInstance = false;

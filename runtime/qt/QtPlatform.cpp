@@ -11,7 +11,7 @@
 
 #include "runtime/qt/QtDrawingWindow.h"
 #include "runtime/qt/QtMessageBox.h"
-#include "runtime/qt/QtPlainWindow.h"
+#include "runtime/qt/QtDialog.h"
 
 namespace vb {
 namespace {
@@ -97,8 +97,8 @@ std::unique_ptr<WindowBackend> QtPlatform::CreateWindow(const WindowSpec& spec, 
 }
 
 std::unique_ptr<WindowBackend> QtPlatform::CreateDialogWindow(const WindowSpec& spec, WindowEvents& events,
-                                                              const UnitScale& /*scale*/) {
-    return std::make_unique<QtPlainWindow>(spec, events);
+                                                              const UnitScale& scale) {
+    return CreateQtDialogWindow(spec, events, scale);
 }
 
 }  // namespace vb

@@ -15,8 +15,8 @@
 //  - DecimalSeparator from the user's locale, ClockSeed from the clock;
 //  - Screen: the primary screen (logical pixels, 1440 / logical DPI twips per
 //    pixel, device pixel ratio);
-//  - CreateWindow: drawing windows (QtDrawingWindow) and, for now, an empty
-//    captioned window for dialogs (QtPlainWindow).
+//  - CreateWindow: drawing windows (QtDrawingWindow) and dialogs built from
+//    their layout (QtDialog).
 // Not implemented: windows spanning several screens; the saver covers the
 // primary screen only.
 

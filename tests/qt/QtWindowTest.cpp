@@ -145,34 +145,6 @@ TEST_F(QtWindowTest, CloseBoxIsForwardedAndTheWindowStays) {
     EXPECT_TRUE(widget->isVisible()) << "the close was not left to the program";
 }
 
-TEST_F(QtWindowTest, DialogWindowIsCaptionedForwardsCloseAndCannotBeDrawnOn) {
-    Recorder events;
-    vb::WindowSpec spec;
-    spec.caption = "Screen Saver Properties";
-    spec.dialog = true;
-    auto window = platform->CreateWindow(spec, events, vb::UnitScale(platform->Screen()));
-    EXPECT_EQ(dynamic_cast<vb::QtDrawingWindow*>(window.get()), nullptr) << "a dialog got a drawing surface";
-    window->SetGeometry({30, 40, 320, 240});
-    window->Show();
-    QWidget* shown = QApplication::topLevelAt(QPoint(100, 100));
-    ASSERT_NE(shown, nullptr);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(shown));
-    EXPECT_EQ(shown->windowTitle(), "Screen Saver Properties");
-    const vb::PixelRect geometry = window->Geometry();
-    EXPECT_EQ(QRect(geometry.left, geometry.top, geometry.width, geometry.height), QRect(30, 40, 320, 240));
-
-    try {
-        window->Surface();
-        ADD_FAILURE() << "a dialog offered a drawing surface";
-    } catch (const vb::RuntimeError& error) {
-        EXPECT_EQ(error.Number(), vb::kErrNoSuchMember);
-    }
-
-    shown->close();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return events.closeRequests == 1; }, 5000));
-    EXPECT_TRUE(shown->isVisible());
-}
-
 struct KeyCase {
     std::string name;
     Qt::Key key;
