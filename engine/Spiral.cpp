@@ -100,10 +100,22 @@ void clsGyrobloom::Spiral::Step() {
         LevelF = CSng(Level);
         MaxX = CInt(double(e.mXMaxFrac) * e.mCenterX);
         MaxY = CInt(double(e.mYMaxFrac) * e.mCenterY);
-        if (RadiusX < 0) GrowX = true, RadiusX = 0;
-        if (RadiusX > MaxX) GrowX = false, RadiusX = MaxX;
-        if (RadiusY < 0) GrowY = true, RadiusY = 0;
-        if (RadiusY > MaxY) GrowY = false, RadiusY = MaxY;
+        if (RadiusX < 0) {
+            GrowX = true;
+            RadiusX = 0;
+        }
+        if (RadiusX > MaxX) {
+            GrowX = false;
+            RadiusX = MaxX;
+        }
+        if (RadiusY < 0) {
+            GrowY = true;
+            RadiusY = 0;
+        }
+        if (RadiusY > MaxY) {
+            GrowY = false;
+            RadiusY = MaxY;
+        }
         if (Spin > kSpinLimit) Spin = 0;
         const double theta = double(RaySpacing) * j + double(Spin);
         const Integer x = CInt(std::sin(theta) * RadiusX + e.mCenterX);
@@ -139,8 +151,10 @@ void clsGyrobloom::Spiral::Step() {
         RadiusY = GrowY ? CInt(RadiusY + stepY) : CInt(RadiusY - stepY);
     }
 
-    if (Slot >= mPassEnd)
-        mPassOpen = false;
-    else
+    if (Slot >= mPassEnd) {
+        mPassOpen = false;  // the next step begins a new pass, at slot 0
+        Slot = 0;
+    } else {
         ++Slot;
+    }
 }

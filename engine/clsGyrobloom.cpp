@@ -31,6 +31,12 @@ Single clsGyrobloom::YMaxPercent() const { return ScaleOut(mYMaxFrac, kMaxDiviso
 void clsGyrobloom::XMaxPercent(Single value) { mXMaxFrac = ScaleIn(value, kMaxDivisor); }
 Single clsGyrobloom::XMaxPercent() const { return ScaleOut(mXMaxFrac, kMaxDivisor); }
 
+clsGyrobloom& HeldEngine(const std::weak_ptr<clsGyrobloom>& engine) {
+    auto held = engine.lock();
+    if (!held) vb::Raise(vb::kErrObjectNotSet);
+    return *held;
+}
+
 void clsGyrobloom::Screen(const std::shared_ptr<vb::Form>& window) {
     mScreen = window;
     if (!window) vb::Raise(vb::kErrObjectNotSet);

@@ -21,6 +21,9 @@ public:
     virtual void GyrobloomClass(const std::shared_ptr<clsGyrobloom>& engine) = 0;
 };
 
+// The engine a window was handed; error 91 when it holds none.
+clsGyrobloom& HeldEngine(const std::weak_ptr<clsGyrobloom>& engine);
+
 class clsGyrobloom : public std::enable_shared_from_this<clsGyrobloom> {
 public:
     using Integer = vb::Integer;

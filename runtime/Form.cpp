@@ -104,7 +104,11 @@ void Form::DrawStyle(Integer style) {
 void Form::OnKeyDown(Integer keyCode, Integer shift) { Form_KeyDown(keyCode, shift); }
 
 void Form::OnMouseMove(Integer button, Integer shift, double xPx, double yPx) {
-    Form_MouseMove(button, shift, Single(mScale.PixelsToUnits(xPx)), Single(mScale.PixelsToUnits(yPx)));
+    // Whole units, as twips are at one twip a unit: a coarser unit (or a
+    // fractional scale factor) would otherwise give a pointer that stands
+    // still a fractional position that never equals the one stored before.
+    Form_MouseMove(button, shift, Single(std::round(mScale.PixelsToUnits(xPx))),
+                   Single(std::round(mScale.PixelsToUnits(yPx))));
 }
 
 void Form::OnCloseRequested() { CloseRequested(); }

@@ -100,7 +100,9 @@ void Main() {
 
 void ShutDown() {
     Program().audioLevel.reset();
-    if (auto window = gEngine().Screen()) window->Unload();
+    auto window = gEngine().Screen();
+    assert(window && "both modes bind a window before anything can shut down");
+    if (window) window->Unload();
     vb::End(0);
 }
 

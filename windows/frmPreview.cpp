@@ -19,12 +19,6 @@ vb::WindowSpec PreviewSpec() {
 
 frmPreview::frmPreview() : vb::Form(PreviewSpec()) {}
 
-clsGyrobloom& frmPreview::Engine() const {
-    auto engine = mEngine.lock();
-    if (!engine) vb::Raise(vb::kErrObjectNotSet);
-    return *engine;
-}
-
 void frmPreview::Form_Load() {
     clsGyrobloom& engine = Engine();
     engine.ScreenScale(kPreviewScale);

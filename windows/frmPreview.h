@@ -20,7 +20,7 @@ protected:
     void CloseRequested() override {}
 
 private:
-    clsGyrobloom& Engine() const;
+    clsGyrobloom& Engine() const { return HeldEngine(mEngine); }
 
     std::weak_ptr<clsGyrobloom> mEngine;
 };

@@ -17,12 +17,6 @@ vb::WindowSpec SaverSpec() {
 
 frmScreenSaver::frmScreenSaver() : vb::Form(SaverSpec()) {}
 
-clsGyrobloom& frmScreenSaver::Engine() const {
-    auto engine = mEngine.lock();
-    if (!engine) vb::Raise(vb::kErrObjectNotSet);
-    return *engine;
-}
-
 void frmScreenSaver::Form_Load() {
     clsGyrobloom& engine = Engine();
     engine.ScreenScale(1.0f);

@@ -20,7 +20,7 @@ protected:
     void Form_MouseMove(vb::Integer Button, vb::Integer Shift, vb::Single X, vb::Single Y) override;
 
 private:
-    clsGyrobloom& Engine() const;
+    clsGyrobloom& Engine() const { return HeldEngine(mEngine); }
 
     std::weak_ptr<clsGyrobloom> mEngine;
     vb::Integer mMoveCount = 0;

@@ -76,12 +76,6 @@ frmSettings::frmSettings() : vb::Form(SettingsSpec()), mControls(SettingsLayout:
     chkRandomize.Click = [this] { chkRandomize_Click(); };
 }
 
-clsGyrobloom& frmSettings::Engine() const {
-    auto engine = mEngine.lock();
-    if (!engine) vb::Raise(vb::kErrObjectNotSet);
-    return *engine;
-}
-
 void frmSettings::Form_Load() {
     clsGyrobloom& engine = Engine();
     // Binding a new window does not unload the old one.

@@ -26,7 +26,7 @@ protected:
     void Form_Unload() override;
 
 private:
-    clsGyrobloom& Engine() const;
+    clsGyrobloom& Engine() const { return HeldEngine(mEngine); }
 
     void Command1_Click();
     void Command2_Click();

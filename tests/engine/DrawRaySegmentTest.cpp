@@ -73,13 +73,19 @@ TEST_F(DrawRaySegmentTest, ImagesOfTheErasedSegmentFollowTheFlagRecordedWithIt) 
     ray.MirrorHist[0] = vb::kTrue;  // drawn mirrored, Mirror since switched off
     engine->Mirror(false);
     Draw(ray, 0, 255, 1, 1, 1);
+    auto black = [this] {
+        auto lines = Lines();
+        return std::count_if(lines.begin(), lines.end(), [](const DrawOp& l) { return l.color == 0; });
+    };
     EXPECT_EQ(Lines().size(), 5u);
+    EXPECT_EQ(black(), 4) << "one new line, four black ones";
 
     window->Surface().ops.clear();
     ray.MirrorHist[0] = vb::kFalse;  // drawn plain, Mirror now on
     engine->Mirror(true);
     Draw(ray, 0, 255, 1, 1, 1);
     EXPECT_EQ(Lines().size(), 5u);
+    EXPECT_EQ(black(), 1) << "four new lines, one black one";
 }
 
 TEST_F(DrawRaySegmentTest, WidthZeroIsNotAppliedAndTheWidthSetLastStaysInForce) {

@@ -125,7 +125,8 @@ TEST_F(SettingsTest, EveryDamagedValueFallsBackToItsDefaultWhileTheOthersLoad) {
         {"Random", "maybe"},        {"Pulse Rotation", "1,2,3"},  {"Pulse In/Out", "--1"},
         {"Ray Width", "-5"},        {"Ray Width", "32768"},       {"Draw Style", "solid"},
         {"Color Scale", "0"},       {"Color Scale", "0.4"},       {"Color Scale", "nan"},
-        {"Color Scale", "1e40"},
+        {"Color Scale", "1e40"},    {"Horizontal Size", "150"},   {"Vertical Speed", "3000"},
+        {"Color Scale", "40000"},   {"Rotation", "40000"},
     };
     for (auto [badKey, badText] : damaged) {
         platform.store.values.clear();
@@ -156,11 +157,18 @@ TEST(SettingsText, SingleTextHasAtMostSevenSignificantDigits) {
     EXPECT_EQ(SettingsText::SingleText(95.5f, ','), "95,5");
 }
 
-TEST(SettingsText, WrittenTextsReadBackToTheSameValue) {
-    for (float value : {75.0f, 95.5f, 0.1f, -2.25f, 12345678.0f, 1e-6f, 3.14159274f})
+TEST(SettingsText, ValuesOfSevenDigitsOrFewerReadBackExactly) {
+    for (float value : {75.0f, 95.5f, 0.1f, -2.25f, 1234567.0f, 1e-6f, 0.33f})
         for (char separator : {'.', ','})
-            EXPECT_EQ(SettingsText::ToSingle(SettingsText::SingleText(value, separator), separator),
-                      vb::CSng(std::stod(SettingsText::SingleText(value, '.'))));
+            EXPECT_EQ(SettingsText::ToSingle(SettingsText::SingleText(value, separator), separator), value);
+}
+
+TEST_F(SettingsTest, RaysTimesTrailBeyondWhatMemoryHoldsLoadsTheDefaultRayCount) {
+    Store("Line Length", "2000");
+    Store("Number of Rays", "2000");
+    engine.RetrieveSettings();
+    EXPECT_EQ(engine.TrailLength(), 2000);
+    EXPECT_EQ(engine.NumRays(), 3);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 #include "engine/MainLib2.h"
 #include "engine/clsGyrobloom.h"
@@ -130,7 +131,10 @@ TEST_F(SpiralTest, ColourShiftOfOneFreezesTheHue) {
     engine->ColorShift(1);
     Begin();
     spiral->Hue = 700;
-    for (std::int32_t level : {1000, 5000, 20000, 32767}) Step(level);
+    for (std::int32_t level : {1000, 5000, 20000, 32767}) {
+        Step(level);  // rising: every step is a peak
+        EXPECT_EQ(spiral->HueStep, 0);
+    }
     EXPECT_EQ(spiral->Hue, 700);
 }
 
@@ -225,14 +229,137 @@ TEST_F(SpiralTest, ResetAfterAReShuffleRestoresTheRotationDirection) {
     EXPECT_EQ(spiral->SpinStep, configured);
 }
 
-TEST_F(SpiralTest, ReShuffleHappensOnlyOnATempoChangeInRandomMode) {
-    engine->Random(false);
-    engine->Mirror(false);
+TEST_F(SpiralTest, ReShuffleReseedsThenDrawsDiscardSpinMirrorPulseInOutPulseRotation) {
+    engine->Random(true);
     Begin();
-    for (int i = 0; i < 30; ++i) Step(1000 + 500 * i);
-    EXPECT_FALSE(engine->Mirror());
-    EXPECT_FALSE(engine->PulseRotation());
-    EXPECT_GT(spiral->SpinStep, 0.0f);
+    const float configured = spiral->SpinStep;
+    for (int i = 0; i < 6; ++i) {
+        const std::uint32_t seed = platform.clockSeed;
+        const float spinStep = spiral->SpinStep;
+        Step(1000 + 700 * i);  // a new maximum: a tempo change
+        ASSERT_EQ(platform.clockSeed, seed + 1) << "reseeded once";
+        vb::RandomSource expected(seed);
+        expected.Next();
+        const int direction = 2 * vb::CInt(expected.Next()) - 1;
+        EXPECT_EQ(spiral->SpinStep, spinStep * float(direction));
+        EXPECT_EQ(engine->Mirror(), vb::CInt(expected.Next()) == 0);
+        EXPECT_EQ(engine->PulseInOut(), vb::CInt(expected.Next()) == 0);
+        EXPECT_EQ(engine->PulseRotation(), vb::CInt(expected.Next()) == 0);
+        EXPECT_EQ(std::fabs(spiral->SpinStep), configured);
+    }
+}
+
+TEST_F(SpiralTest, NoReShuffleWithoutATempoChangeOrWithRandomOff) {
+    engine->Random(true);
+    Begin();
+    for (int i = 0; i < 3; ++i) Step(5000);  // the maximum settles
+    std::uint32_t seed = platform.clockSeed;
+    for (int i = 0; i < 10; ++i) Step(5000);
+    EXPECT_EQ(platform.clockSeed, seed) << "a steady maximum raises no tempo change";
+
+    engine->Random(false);
+    seed = platform.clockSeed;
+    for (int i = 0; i < 10; ++i) Step(6000 + 500 * i);
+    EXPECT_EQ(platform.clockSeed, seed) << "random off never re-shuffles";
+}
+
+TEST_F(SpiralTest, TempoChangeIsReadBetweenTheTwoReadings) {
+    engine->Random(true);
+    Begin();
+    for (int i = 0; i < 3; ++i) Step(5000);
+    const std::uint32_t seed = platform.clockSeed;
+    Step(5000, 5100);  // the change comes with the second reading: seen next step
+    EXPECT_EQ(platform.clockSeed, seed);
+    Step(5100);
+    EXPECT_EQ(platform.clockSeed, seed + 1);
+}
+
+TEST_F(SpiralTest, TrailLengthIsReadWhenAPassBeginsAndNumRaysAtEveryStep) {
+    Begin();  // trail 5: slots 0..5
+    Step(1000);
+    Step(1000);
+    engine->TrailLength(2);  // without a reset
+    std::vector<int> slots;
+    for (int i = 0; i < 8; ++i) {
+        Step(1000);
+        slots.push_back(spiral->Slot);
+    }
+    EXPECT_EQ(slots, (std::vector<int>{3, 4, 5, 0, 1, 2, 0, 1}));
+
+    engine->NumRays(1);  // fewer rays without a reset: the first two only
+    EXPECT_EQ(Coloured(Step(20000)).size(), 2u);
+}
+
+struct LoopErrorCase {
+    const char* name;
+    std::function<void(clsGyrobloom&)> set;
+    bool atReset;
+    int error;
+};
+
+class SpiralErrors : public SpiralTest, public ::testing::WithParamInterface<LoopErrorCase> {};
+
+TEST_P(SpiralErrors, ValuesTheLoopCannotRunWithRaise) {
+    const LoopErrorCase& c = GetParam();
+    c.set(*engine);
+    if (c.atReset) {
+        EXPECT_EQ(ErrorNumberOf([&] { Begin(); }), c.error) << c.name;
+        return;
+    }
+    Begin();
+    spiral->Hue = 1000;
+    EXPECT_EQ(ErrorNumberOf([&] { Step(32000); }), c.error) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, SpiralErrors,
+    ::testing::Values(LoopErrorCase{"no rays", [](clsGyrobloom& e) { e.NumRays(0); }, true, vb::kErrDivisionByZero},
+                      LoopErrorCase{"negative rays", [](clsGyrobloom& e) { e.NumRays(-1); }, true, vb::kErrSubscript},
+                      LoopErrorCase{"negative trail", [](clsGyrobloom& e) { e.TrailLength(-1); }, true,
+                                    vb::kErrSubscript},
+                      LoopErrorCase{"colour shift rounding to 0", [](clsGyrobloom& e) { e.ColorShift(0.4f); },
+                                    false, vb::kErrDivisionByZero},
+                      LoopErrorCase{"hue overflow", [](clsGyrobloom& e) { e.ColorShift(32001); }, false,
+                                    vb::kErrOverflow}));
+
+TEST_F(SpiralTest, SpinWrapsAbove628AndNeverFromBelow) {
+    engine->RotationSpeed(1000);
+    Begin();
+    spiral->Spin = 6.27f;
+    Step(32767);  // 6.27 + 0.0001 x 32767 passes 6.28
+    EXPECT_EQ(spiral->Spin, 0.0f);
+
+    engine->RotationSpeed(-1000);
+    engine->ResetMe(true);
+    spiral->Step();
+    for (int i = 0; i < 5; ++i) Step(32767);
+    EXPECT_LT(spiral->Spin, -6.28f) << "a negative rotation keeps falling";
+}
+
+TEST_F(SpiralTest, PreviewScaleEntersWidthTwiceAndLeavesTheColourUnscaled) {
+    engine->ScreenScale(0.33f);
+    engine->PulseInOut(true);  // pulse on steps without a peak
+    Begin();
+    Step(30000);
+    auto lines = Coloured(Step(20000));  // below the maximum: no peak, a pulse
+    ASSERT_FALSE(lines.empty());
+    const double scaled = double(0.33f) * 20000;
+    EXPECT_EQ(lines[0].width, vb::CInt(scaled / 32767 * 25 * double(0.33f)));
+    EXPECT_EQ(lines[0].color, MainLib2::ColorWheel(spiral->Hue, 200));
+    EXPECT_EQ(spiral->HueStep, 20000 % 95);
+    EXPECT_EQ(spiral->RadiusX, vb::CInt(scaled / 8));
+}
+
+TEST_F(SpiralTest, TheLargestStoredValuesThatLoadRunAtFullScale) {
+    for (auto [key, text] : {std::pair{"Horizontal Size", "100"}, {"Vertical Size", "-100"},
+                             {"Horizontal Speed", "2500"}, {"Vertical Speed", "-2500"}, {"Color Scale", "31232"},
+                             {"Rotation", "32767"}, {"Ray Width", "32767"}, {"Number of Rays", "40"}})
+        platform.store.values[{"Gyrobloom", "Settings", key}] = text;
+    engine->RetrieveSettings();
+    engine->Mirror(true);
+    Begin();
+    spiral->Hue = 1535;
+    for (int i = 0; i < 300; ++i) EXPECT_EQ(ErrorNumberOf([&] { Step(32767 - (i % 7) * 4000, 32767); }), 0) << i;
 }
 
 TEST_F(SpiralTest, FirstPassErasesThePointZeroAndTheFirstSegmentIsNeverErased) {

@@ -89,13 +89,24 @@ TEST_F(StartupTest, ShutDownWithNoMeterEverCreatedUnloadsTheWindowAndEnds) {
 }
 
 TEST_F(StartupTest, UnhandledErrorShowsTheStandardReportAndEndsWithStatus1) {
-    try {
-        vb::ReportUnhandledError(vb::RuntimeError(6, "Overflow"));
-    } catch (const vb::EndOfRun& end) {
-        EXPECT_EQ(end.exitCode, 1);
-    }
+    EXPECT_THROW(vb::ReportUnhandledError(vb::RuntimeError(6, "Overflow")), vb::EndOfRun);
+    EXPECT_EQ(platform.endedWith, 1);
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0], "Run-time error '6':\n\nOverflow");
+}
+
+TEST_F(StartupTest, ShutDownReleasesTheMeterClosesTheMixerAndUnloadsTheWindow) {
+    platform.command = "/s";
+    platform.At(3, [] {
+        ASSERT_TRUE(modSubs::HasAudioLevel()) << "the loop's first reading created the meter";
+        modSubs::frmScreenSaverInstance()->OnKeyDown(65, 0);
+    });
+    EXPECT_EQ(RunMain(), 0);
+    EXPECT_EQ(platform.doEventsCalls, 3);
+    EXPECT_FALSE(modSubs::HasAudioLevel());
+    EXPECT_EQ(mixer->Count("CloseMixer"), 1);
+    EXPECT_FALSE(mixer->mixerOpen);
+    EXPECT_TRUE(platform.windows.empty());
 }
 
 }  // namespace

@@ -64,7 +64,9 @@ INSTANTIATE_TEST_SUITE_P(
         MoveCase{"zero first is not counted", Concat({{0, 0}}, Horizontal(10)), false, 0},
         MoveCase{"zero first then eleven", Concat({{0, 0}}, Horizontal(11)), true, 12}));
 
-TEST_F(ProgramFixture, VerticalMovesNeverEndTheSaver) {
+class SaverWindow : public ProgramFixture {};
+
+TEST_F(SaverWindow, VerticalMovesNeverEndTheSaver) {
     platform.command = "/s";
     platform.At(1, [&] {
         auto saver = modSubs::frmScreenSaverInstance();
@@ -74,7 +76,7 @@ TEST_F(ProgramFixture, VerticalMovesNeverEndTheSaver) {
     EXPECT_EQ(platform.doEventsCalls, 3);
 }
 
-TEST_F(ProgramFixture, AnyKeyEndsTheSaverAtOnce) {
+TEST_F(SaverWindow, AnyKeyEndsTheSaverAtOnce) {
     for (vb::Integer key : {65, 16, 17, 27}) {
         modSubs::ResetProgram();
         platform.doEventsCalls = 0;
@@ -116,6 +118,22 @@ INSTANTIATE_TEST_SUITE_P(Sizes, SaverScreens,
                                            ScreenCase{2560, 1440, 1.0, 9600, 5400},  // 2 twips a unit
                                            ScreenCase{3840, 2160, 1.0, 14400, 8100},
                                            ScreenCase{7680, 4320, 1.0, 14400, 8100},  // 4 twips a unit
-                                           ScreenCase{1920, 1080, 2.0, 14400, 8100}));  // 4K at 200%
+                                           ScreenCase{1920, 1080, 2.0, 14400, 8100},   // 4K at 200%
+                                           ScreenCase{1023, 768, 1.0, 7672, 5760},     // 7672.5 rounds down
+                                           ScreenCase{1025, 768, 1.0, 7688, 5760}));   // 7687.5 rounds up
+
+// With a unit of several twips a pixel is a fraction of a unit; a pointer that
+// stands still must still count once.
+TEST_F(SaverWindow, RepeatedPositionsCountOnceOnLargeScreens) {
+    platform.screen = {2561, 1440, 15.0, 1.0};  // 2 twips a unit: odd pixels fall between units
+    platform.command = "/s";
+    platform.At(1, [] {
+        auto saver = modSubs::frmScreenSaverInstance();
+        for (int x = 1; x <= 19; x += 2)
+            for (int repeat = 0; repeat < 3; ++repeat) saver->OnMouseMove(0, 0, x, 100);
+    });
+    RunMain(3);
+    EXPECT_EQ(platform.doEventsCalls, 3) << "ten positions, each repeated, are ten moves";
+}
 
 }  // namespace
