@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "audio/fake/ScriptedMixer.h"
@@ -12,361 +12,220 @@
 
 namespace {
 
-std::unique_ptr<clsAudioLevel> MeterOver(const std::shared_ptr<MixerScript>& script) {
-    return std::make_unique<clsAudioLevel>(std::make_unique<ScriptedMixer>(script));
-}
+using Calls = std::vector<std::string>;
 
-// The calls made since the given position in the script's log.
-std::vector<std::string> CallsSince(const MixerScript& script, std::size_t from) {
-    return {script.calls.begin() + std::ptrdiff_t(from), script.calls.end()};
-}
+struct Fixture {
+    vb::HeadlessPlatform platform;
+    std::shared_ptr<MixerScript> script = std::make_shared<MixerScript>();
+    std::unique_ptr<clsAudioLevel> meter;
 
-bool IsWaveInCall(const std::string& call) { return call.rfind("WaveIn", 0) == 0; }
-
-// ---- Readings, running maximum and flags ----------------------------------
+    clsAudioLevel& Start() {
+        meter = std::make_unique<clsAudioLevel>(std::make_unique<ScriptedMixer>(script));
+        return *meter;
+    }
+    Calls CallsSince(std::size_t from) const {
+        return {script->calls.begin() + std::ptrdiff_t(from), script->calls.end()};
+    }
+};
 
 struct Reading {
-    std::int32_t out;  // what the playback meter reads
-    std::int32_t in;   // what the recording meter reads; consulted only when out reads as 0
+    std::int32_t out, in;  // the playback meter's value; the recording meter's, read only when out is 0 or less
     vb::Long level;
     vb::Integer maxValue;
-    bool peak;
-    bool tempoChange;
+    bool peak, tempoChange;
 };
 
-struct ReadingsCase {
-    std::string name;
-    std::vector<Reading> readings;
-};
-
-void PrintTo(const ReadingsCase& c, std::ostream* os) { *os << c.name; }
-
-// A reading of 1000 after silence, then silence until the maximum has
-// decayed to 0 in steps of 20, then one more silent reading.
 std::vector<Reading> DecayFrom1000() {
-    std::vector<Reading> readings{{0, 0, 0, 0, true, false}, {1000, 0, 1000, 1000, true, true}};
-    for (int max = 980; max >= 0; max -= 20) readings.push_back({0, 0, 0, vb::Integer(max), false, true});
-    readings.push_back({0, 0, 0, 0, true, false});
-    readings.push_back({0, 0, 0, 0, true, false});
-    return readings;
+    std::vector<Reading> r{{0, 0, 0, 0, true, false}, {1000, 0, 1000, 1000, true, true}};
+    for (int max = 980; max >= 0; max -= 20) r.push_back({0, 0, 0, vb::Integer(max), false, true});
+    r.push_back({0, 0, 0, 0, true, false});
+    return r;
 }
 
-const ReadingsCase kReadingsCases[] = {
-    {"SilenceFromTheStart",
-     {{0, 0, 0, 0, true, false}, {0, 0, 0, 0, true, false}, {0, 0, 0, 0, true, false}, {0, 0, 0, 0, true, false}}},
+const struct {
+    const char* name;
+    std::vector<Reading> readings;
+} kReadings[] = {
+    {"SilenceFromTheStart", {{0, 0, 0, 0, true, false}, {0, 0, 0, 0, true, false}}},
     {"DecayFrom1000", DecayFrom1000()},
-    // The decay takes the maximum to -10: the flag is raised for -10 and
-    // again for the 0 it is clamped to.
+    // The decay takes the maximum to -10: the flag is raised for -10 and again for the 0 it is clamped to.
     {"DoubleRaiseAroundZero",
      {{10, 0, 10, 10, true, true}, {0, 0, 0, 0, false, true}, {0, 0, 0, 0, true, true}, {0, 0, 0, 0, true, false}}},
-    {"NegativeValuesReadAsZero",
-     {{-500, -300, 0, 0, true, false}, {-1, 0, 0, 0, true, false}, {-32768, 400, 400, 400, true, true}}},
-    {"ReadingEqualToMaximumIsAPeak",
-     {{500, 0, 500, 500, true, true},
-      {500, 0, 500, 500, true, false},
-      {400, 0, 400, 480, false, true},
+    {"NegativeValues", {{-500, -300, 0, 0, true, false}, {-32768, 400, 400, 400, true, true}}},
+    {"EqualToMaximum",
+     {{500, 0, 500, 500, true, true}, {500, 0, 500, 500, true, false}, {400, 0, 400, 480, false, true},
       {480, 0, 480, 480, true, false}}},
-    {"RecordingMeterHeardWhenPlaybackIsSilent",
+    {"RecordingMeterInSilence",
      {{0, 700, 700, 700, true, true}, {300, 0, 300, 680, false, true}, {0, 690, 690, 690, true, true}}},
-    // A value that does not fit the maximum leaves it as it was.
-    {"LevelAboveIntegerRangeKeepsMaximum",
-     {{200, 0, 200, 200, true, true}, {40000, 0, 40000, 200, true, false}, {100, 0, 100, 180, false, true}}},
+    {"AboveIntegerRangeKeepsMaximum", {{200, 0, 200, 200, true, true}, {40000, 0, 40000, 200, true, false}}},
 };
 
-class AudioLevelReadings : public ::testing::TestWithParam<ReadingsCase> {};
-
-TEST_P(AudioLevelReadings, LevelMaximumPeakAndTempoChangeFollowTheReadings) {
-    vb::HeadlessPlatform platform;
-    auto script = std::make_shared<MixerScript>();
-    for (const Reading& r : GetParam().readings) {
-        script->outReadings.push_back(r.out);
-        if (r.out <= 0) script->inReadings.push_back(r.in);
+// TempoChange is read twice after every reading: the second read finds it cleared.
+TEST(AudioLevel, LevelMaximumPeakAndTempoChangeFollowTheReadings) {
+    for (const auto& c : kReadings) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        for (const Reading& r : c.readings) {
+            f.script->outReadings.push_back(r.out);
+            if (r.out <= 0) f.script->inReadings.push_back(r.in);
+        }
+        clsAudioLevel& meter = f.Start();
+        for (std::size_t i = 0; i < c.readings.size(); ++i) {
+            const Reading& r = c.readings[i];
+            SCOPED_TRACE("reading " + std::to_string(i));
+            EXPECT_EQ(meter.GetLevel(), r.level);
+            EXPECT_EQ(meter.MaxValue(), r.maxValue);
+            EXPECT_EQ(meter.Peak(), r.peak);
+            EXPECT_EQ(meter.TempoChange(), r.tempoChange);
+            EXPECT_FALSE(meter.TempoChange());
+        }
+        EXPECT_TRUE(f.script->outReadings.empty() && f.script->inReadings.empty()) << "every scripted value was read";
+        EXPECT_TRUE(f.platform.messages.empty());
     }
-    auto meter = MeterOver(script);
-
-    int index = 0;
-    for (const Reading& r : GetParam().readings) {
-        SCOPED_TRACE("reading " + std::to_string(index++));
-        EXPECT_EQ(meter->GetLevel(), r.level);
-        EXPECT_EQ(meter->MaxValue(), r.maxValue);
-        EXPECT_EQ(meter->Peak(), r.peak);
-        EXPECT_EQ(meter->TempoChange(), r.tempoChange);
-    }
-    EXPECT_TRUE(script->outReadings.empty()) << "every scripted playback value was read";
-    EXPECT_TRUE(script->inReadings.empty()) << "every scripted recording value was read";
-    EXPECT_TRUE(platform.messages.empty());
 }
-
-INSTANTIATE_TEST_SUITE_P(EdgeCases, AudioLevelReadings, ::testing::ValuesIn(kReadingsCases),
-                         [](const auto& info) { return info.param.name; });
-
-TEST(AudioLevel, TempoChangeIsClearedByReadingIt) {
-    vb::HeadlessPlatform platform;
-    auto script = std::make_shared<MixerScript>();
-    script->outReadings = {1000, 1000};
-    auto meter = MeterOver(script);
-
-    EXPECT_FALSE(meter->TempoChange()) << "nothing read yet";
-    meter->GetLevel();
-    EXPECT_TRUE(meter->TempoChange());
-    EXPECT_FALSE(meter->TempoChange());
-    meter->GetLevel();  // the maximum stands still
-    EXPECT_FALSE(meter->TempoChange());
-}
-
-// ---- The recording --------------------------------------------------------
 
 TEST(AudioLevel, SteadySilenceOpensReadsAndClosesTheRecordingEveryReading) {
-    vb::HeadlessPlatform platform;
-    auto script = std::make_shared<MixerScript>();
-    auto meter = MeterOver(script);
-
-    const std::vector<std::string> oneSilentReading = {
-        "ReadMeter(out)",        "NewBuffer",           "NewBuffer",  "WaveInOpen",
-        "WaveInPrepareHeader",   "WaveInPrepareHeader", "WaveInAddBuffer", "WaveInAddBuffer",
-        "WaveInStart",           "PollBuffer",          "PollBuffer", "ReadMeter(in)",
-        "WaveInReset",           "WaveInStop",          "WaveInUnprepareHeader", "WaveInUnprepareHeader",
-        "WaveInClose"};
-    for (int i = 0; i < 3; ++i) {
-        std::size_t mark = script->calls.size();
-        EXPECT_EQ(meter->GetLevel(), 0);
-        EXPECT_EQ(CallsSince(*script, mark), oneSilentReading);
-        EXPECT_FALSE(script->waveInOpen);
-        EXPECT_EQ(script->preparedHeaders, 0);
+    Fixture f;
+    f.Start();
+    const Calls oneReading = {"ReadMeter(out)", "NewBuffer", "NewBuffer", "WaveInOpen", "WaveInPrepareHeader",
+                              "WaveInPrepareHeader", "WaveInAddBuffer", "WaveInAddBuffer", "WaveInStart", "PollBuffer",
+                              "PollBuffer", "ReadMeter(in)", "WaveInReset", "WaveInStop", "WaveInUnprepareHeader",
+                              "WaveInUnprepareHeader", "WaveInClose"};
+    for (int i = 0; i < 2; ++i) {
+        const std::size_t mark = f.script->calls.size();
+        EXPECT_EQ(f.meter->GetLevel(), 0);
+        EXPECT_EQ(f.CallsSince(mark), oneReading);
+        EXPECT_FALSE(f.script->waveInOpen);
     }
-    // 8000 Hz, 8-bit, mono PCM.
-    const WaveFormat& f = script->openedFormat;
-    EXPECT_EQ(f.formatTag, 1);
-    EXPECT_EQ(f.channels, 1);
-    EXPECT_EQ(f.samplesPerSec, 8000u);
-    EXPECT_EQ(f.bitsPerSample, 8);
-    EXPECT_EQ(f.blockAlign, 1);
-    EXPECT_EQ(f.avgBytesPerSec, 8000u);
-    EXPECT_EQ(f.cbSize, 0);
+    const WaveFormat& w = f.script->openedFormat;  // 8000 Hz, 8-bit, mono PCM
+    EXPECT_EQ(std::make_tuple(w.formatTag, w.channels, w.samplesPerSec, w.bitsPerSample, w.blockAlign,
+                              w.avgBytesPerSec, w.cbSize),
+              (std::tuple<std::uint16_t, std::uint16_t, std::uint32_t, std::uint16_t, std::uint16_t, std::uint32_t,
+                          std::uint16_t>(1, 1, 8000, 8, 1, 8000, 0)));
 }
 
-struct LoudCase {
-    std::string name;
-    bool recordingBefore;  // a silent reading with sound on the recording line came first
-};
-
-void PrintTo(const LoudCase& c, std::ostream* os) { *os << c.name; }
-
-class AudioLevelWhilePlaybackSounds : public ::testing::TestWithParam<LoudCase> {};
-
-TEST_P(AudioLevelWhilePlaybackSounds, NoRecordingIsStartedOrStopped) {
-    vb::HeadlessPlatform platform;
-    auto script = std::make_shared<MixerScript>();
-    if (GetParam().recordingBefore) {
-        script->outReadings.push_back(0);
-        script->inReadings.push_back(300);
+TEST(AudioLevel, NoRecordingIsStartedOrStoppedWhilePlaybackSounds) {
+    for (bool recordingBefore : {false, true}) {
+        SCOPED_TRACE(recordingBefore ? "while recording" : "from idle");
+        Fixture f;
+        if (recordingBefore) {
+            f.script->outReadings = {0};
+            f.script->inReadings = {300};
+        }
+        for (std::int32_t v : {500, 1, 32767}) f.script->outReadings.push_back(v);
+        clsAudioLevel& meter = f.Start();
+        if (recordingBefore) {
+            ASSERT_EQ(meter.GetLevel(), 300);
+        }
+        const std::size_t mark = f.script->calls.size();
+        for (vb::Long expected : {500, 1, 32767}) EXPECT_EQ(meter.GetLevel(), expected);
+        EXPECT_EQ(f.CallsSince(mark), Calls(3, "ReadMeter(out)"));
+        EXPECT_EQ(f.script->recording, recordingBefore);
     }
-    for (std::int32_t v : {500, 600, 1, 32767}) script->outReadings.push_back(v);
-    auto meter = MeterOver(script);
-
-    if (GetParam().recordingBefore) {
-        EXPECT_EQ(meter->GetLevel(), 300);
-        ASSERT_TRUE(script->recording);
-    }
-    std::size_t mark = script->calls.size();
-    for (vb::Long expected : {500, 600, 1, 32767}) EXPECT_EQ(meter->GetLevel(), expected);
-
-    for (const std::string& call : CallsSince(*script, mark)) {
-        EXPECT_FALSE(IsWaveInCall(call) || call == "NewBuffer" || call == "PollBuffer") << call;
-    }
-    EXPECT_EQ(script->recording, GetParam().recordingBefore);
-    EXPECT_EQ(script->waveInOpen, GetParam().recordingBefore);
 }
-
-INSTANTIATE_TEST_SUITE_P(Recording, AudioLevelWhilePlaybackSounds,
-                         ::testing::Values(LoudCase{"FromIdle", false}, LoudCase{"WhileRecording", true}),
-                         [](const auto& info) { return info.param.name; });
 
 TEST(AudioLevel, FilledBuffersAreHandedBackWhileTheRecordingMeterSounds) {
-    vb::HeadlessPlatform platform;
-    auto script = std::make_shared<MixerScript>();
-    script->buffersFill = true;
-    script->inReadings = {300, 310, 320};
-    auto meter = MeterOver(script);
-
-    meter->GetLevel();  // starts the recording; both buffers queued and then filled
+    Fixture f;
+    f.script->buffersFill = true;
+    f.script->inReadings = {300, 310, 320};
+    clsAudioLevel& meter = f.Start();
+    meter.GetLevel();  // starts the recording; both buffers are filled by the next poll
     for (int i = 0; i < 2; ++i) {
-        int added = script->Count("WaveInAddBuffer");
-        EXPECT_GT(meter->GetLevel(), 0);
-        EXPECT_EQ(script->Count("WaveInAddBuffer") - added, 2);
-        EXPECT_EQ(script->queuedHeaders, 2);
-        EXPECT_EQ(script->Count("WaveInOpen"), 1) << "the running recording is kept";
+        const int added = f.script->Count("WaveInAddBuffer");
+        EXPECT_GT(meter.GetLevel(), 0);
+        EXPECT_EQ(f.script->Count("WaveInAddBuffer") - added, 2);
+        EXPECT_EQ(f.script->queuedHeaders, 2);
+    }
+    EXPECT_EQ(f.script->Count("WaveInOpen"), 1) << "the running recording is kept";
+}
+
+// A device that fails to open while the recording meter still reads leaves no stop to release the buffers.
+TEST(AudioLevel, RepeatedStartsDoNotAccumulateBuffers) {
+    for (bool opens : {true, false}) {
+        SCOPED_TRACE(opens ? "device opens, silence" : "device fails to open, the recording meter reads 500");
+        Fixture f;
+        f.script->waveInOpens = opens;
+        if (!opens) f.script->inReadings.assign(100, 500);
+        clsAudioLevel& meter = f.Start();
+        for (int i = 0; i < 100; ++i) {
+            EXPECT_EQ(meter.GetLevel(), opens ? 0 : 500);
+            ASSERT_EQ(f.script->BuffersAlive(), 0) << "after reading " << i;
+        }
+        EXPECT_EQ(f.script->Count("WaveInOpen"), 100) << "the open is retried at every reading";
+        EXPECT_TRUE(f.platform.messages.empty()) << "a device that does not open is not reported";
     }
 }
 
-struct OpenCase {
-    std::string name;
-    bool waveInOpens;
-};
+// An unprepared buffer cannot be queued either, so both operations' texts are shown.
+TEST(AudioLevel, FailingBufferOperationsShowThePlatformsTextAndTheRecordingGoesOn) {
+    Fixture f;
+    f.script->prepareResult = kMmNoMemory;
+    f.script->inReadings = {250};
+    EXPECT_EQ(f.Start().GetLevel(), 250);
+    Calls expected;
+    for (MMResult code : {kMmNoMemory, kMmNoMemory, kWaveUnprepared, kWaveUnprepared})
+        expected.push_back(ScriptedMixer::ErrorTextFor(code));
+    EXPECT_EQ(f.platform.messages, expected);
+    EXPECT_TRUE(f.script->recording);
+}
 
-void PrintTo(const OpenCase& c, std::ostream* os) { *os << c.name; }
-
-class AudioLevelRepeatedStarts : public ::testing::TestWithParam<OpenCase> {};
-
-TEST_P(AudioLevelRepeatedStarts, CaptureBuffersDoNotAccumulate) {
-    vb::HeadlessPlatform platform;
-    auto script = std::make_shared<MixerScript>();
-    script->waveInOpens = GetParam().waveInOpens;
-    auto meter = MeterOver(script);
-
-    for (int i = 0; i < 200; ++i) {
-        EXPECT_EQ(meter->GetLevel(), 0);
-        ASSERT_LE(script->BuffersAlive(), 2) << "after reading " << i;
-        ASSERT_FALSE(script->waveInOpen);
+// Each row reads the playback meter {1000, 0, ...} and the recording meter {700, 0, ...}.
+TEST(AudioLevel, InitReportsEachMissingDeviceOrMeterOnceAndReadsWhatIsLeft) {
+    using L = MixerLine;
+    const struct {
+        const char* name;
+        bool mixerOpens;
+        std::set<MixerLine> missing;
+        Calls messages;
+        std::vector<vb::Long> levels;
+    } cases[] = {
+        {"NoMixer", false, {}, {"Couldn't open the mixer."}, {0, 0}},
+        {"MicrophoneInsteadOfWaveIn", true, {L::DstWaveIn}, {}, {1000, 700}},
+        {"NoRecordingMeter", true, {L::DstWaveIn, L::SrcMicrophone}, {"Couldn't get wavein meter"}, {1000, 0}},
+        // The missing meter reads 0, not the recording meter's previous value.
+        {"NoPlaybackMeter", true, {L::SrcWaveOut}, {"Couldn't get waveout meter"}, {700, 0}},
+        {"NoMeterAtAll", true, {L::DstWaveIn, L::SrcMicrophone, L::SrcWaveOut},
+         {"Couldn't get wavein meter", "Couldn't get waveout meter"}, {0, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        f.script->mixerOpens = c.mixerOpens;
+        f.script->missingMeters = c.missing;
+        f.script->outReadings = {1000, 0};
+        f.script->inReadings = {700, 0};
+        clsAudioLevel& meter = f.Start();
+        EXPECT_EQ(f.platform.messages, c.messages);
+        for (vb::Long level : c.levels) EXPECT_EQ(meter.GetLevel(), level);
+        EXPECT_EQ(f.platform.messages, c.messages) << "readings add no messages";
     }
-    EXPECT_EQ(script->Count("WaveInOpen"), 200) << "the open is retried at every silent reading";
-    EXPECT_TRUE(platform.messages.empty()) << "a device that does not open is not reported";
-    meter.reset();
-    EXPECT_EQ(script->BuffersAlive(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Recording, AudioLevelRepeatedStarts,
-                         ::testing::Values(OpenCase{"DeviceOpens", true}, OpenCase{"DeviceFailsToOpen", false}),
-                         [](const auto& info) { return info.param.name; });
-
-struct BufferFailureCase {
-    std::string name;
-    MMResult prepareResult, addResult;
-    std::vector<MMResult> reported;  // the codes whose text is shown, in order
-};
-
-void PrintTo(const BufferFailureCase& c, std::ostream* os) { *os << c.name; }
-
-class AudioLevelBufferFailures : public ::testing::TestWithParam<BufferFailureCase> {};
-
-TEST_P(AudioLevelBufferFailures, ThePlatformsTextIsShownAndTheStartGoesOn) {
-    vb::HeadlessPlatform platform;
-    auto script = std::make_shared<MixerScript>();
-    script->prepareResult = GetParam().prepareResult;
-    script->addResult = GetParam().addResult;
-    script->inReadings = {250};
-    auto meter = MeterOver(script);
-
-    EXPECT_EQ(meter->GetLevel(), 250);
-    std::vector<std::string> expected;
-    for (MMResult code : GetParam().reported) expected.push_back(ScriptedMixer::ErrorTextFor(code));
-    EXPECT_EQ(platform.messages, expected);
-    EXPECT_TRUE(script->recording) << "the recording was started all the same";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Recording, AudioLevelBufferFailures,
-    ::testing::Values(
-        // An unprepared buffer cannot be queued either: the device says so.
-        BufferFailureCase{"PrepareFails", kMmNoMemory, kMmNoError,
-                          {kMmNoMemory, kMmNoMemory, kWaveUnprepared, kWaveUnprepared}},
-        BufferFailureCase{"AddFails", kMmNoError, kMmError, {kMmError, kMmError}},
-        BufferFailureCase{"NothingFails", kMmNoError, kMmNoError, {}}),
-    [](const auto& info) { return info.param.name; });
-
-// ---- Initialisation and termination --------------------------------------
-
-struct InitCase {
-    std::string name;
-    bool mixerOpens;
-    std::set<MixerLine> missing;
-    std::vector<std::string> messages;
-};
-
-void PrintTo(const InitCase& c, std::ostream* os) { *os << c.name; }
-
-class AudioLevelInit : public ::testing::TestWithParam<InitCase> {};
-
-TEST_P(AudioLevelInit, MissingDevicesAndMetersAreReportedOnce) {
-    vb::HeadlessPlatform platform;
-    auto script = std::make_shared<MixerScript>();
-    script->mixerOpens = GetParam().mixerOpens;
-    script->missingMeters = GetParam().missing;
-    auto meter = MeterOver(script);
-
-    EXPECT_EQ(platform.messages, GetParam().messages);
-    for (int i = 0; i < 5; ++i) meter->GetLevel();
-    EXPECT_EQ(platform.messages, GetParam().messages) << "readings add no messages";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Init, AudioLevelInit,
-    ::testing::Values(
-        InitCase{"Everything", true, {}, {}},
-        InitCase{"NoMixer", false, {}, {"Couldn't open the mixer."}},
-        InitCase{"MicrophoneInsteadOfWaveIn", true, {MixerLine::DstWaveIn}, {}},
-        InitCase{"NoRecordingMeter",
-                 true,
-                 {MixerLine::DstWaveIn, MixerLine::SrcMicrophone},
-                 {"Couldn't get wavein meter"}},
-        InitCase{"NoPlaybackMeter", true, {MixerLine::SrcWaveOut}, {"Couldn't get waveout meter"}},
-        InitCase{"NoMeterAtAll",
-                 true,
-                 {MixerLine::DstWaveIn, MixerLine::SrcMicrophone, MixerLine::SrcWaveOut},
-                 {"Couldn't get wavein meter", "Couldn't get waveout meter"}}),
-    [](const auto& info) { return info.param.name; });
-
-TEST(AudioLevel, WithoutAMixerNoMeterIsLookedUpAndReadingsAreSilent) {
-    vb::HeadlessPlatform platform;
-    auto script = std::make_shared<MixerScript>();
-    script->mixerOpens = false;
-    script->outReadings = {1000, 2000};
-    script->inReadings = {3000};
-    auto meter = MeterOver(script);
-
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(meter->GetLevel(), 0);
-    EXPECT_EQ(script->Count("FindMeter(SrcWaveOut)") + script->Count("FindMeter(DstWaveIn)") +
-                  script->Count("FindMeter(SrcMicrophone)"),
-              0);
-    meter.reset();
-    EXPECT_EQ(script->Count("CloseMixer"), 0) << "a mixer that did not open is not closed";
-}
-
-TEST(AudioLevel, MissingPlaybackMeterLeavesTheRecordingMeterInCharge) {
-    vb::HeadlessPlatform platform;
-    auto script = std::make_shared<MixerScript>();
-    script->missingMeters = {MixerLine::SrcWaveOut};
-    script->outReadings = {9000, 9000};  // never read: there is no such meter
-    script->inReadings = {700, 0, 650};
-    auto meter = MeterOver(script);
-
-    EXPECT_EQ(meter->GetLevel(), 700);
-    EXPECT_EQ(meter->GetLevel(), 0) << "the missing meter does not repeat an old value";
-    EXPECT_EQ(meter->GetLevel(), 650);
-    EXPECT_EQ(script->outReadings.size(), 2u);
-}
-
-TEST(AudioLevel, TerminationStopsARunningRecordingAndClosesTheMixer) {
-    vb::HeadlessPlatform platform;
-    auto script = std::make_shared<MixerScript>();
-    script->outReadings = {0};
-    script->inReadings = {300};
-    auto meter = MeterOver(script);
-    meter->GetLevel();
-    ASSERT_TRUE(script->recording);
-    ASSERT_EQ(script->BuffersAlive(), 2);
-
-    std::size_t mark = script->calls.size();
-    meter.reset();
-    EXPECT_EQ(CallsSince(*script, mark),
-              (std::vector<std::string>{"WaveInReset", "WaveInStop", "WaveInUnprepareHeader", "WaveInUnprepareHeader",
-                                        "WaveInClose", "CloseMixer", "~ScriptedMixer"}));
-    EXPECT_FALSE(script->recording);
-    EXPECT_FALSE(script->waveInOpen);
-    EXPECT_FALSE(script->mixerOpen);
-    EXPECT_EQ(script->BuffersAlive(), 0);
-}
-
-TEST(AudioLevel, TerminationWithoutARecordingOnlyClosesTheMixer) {
-    vb::HeadlessPlatform platform;
-    auto script = std::make_shared<MixerScript>();
-    script->outReadings = {800};
-    auto meter = MeterOver(script);
-    meter->GetLevel();
-
-    std::size_t mark = script->calls.size();
-    meter.reset();
-    EXPECT_EQ(CallsSince(*script, mark), (std::vector<std::string>{"CloseMixer", "~ScriptedMixer"}));
+TEST(AudioLevel, TerminationStopsARunningRecordingAndClosesAnOpenMixer) {
+    const struct {
+        const char* name;
+        bool mixerOpens;
+        std::int32_t out;
+        Calls calls;
+    } cases[] = {
+        {"Recording", true, 0, {"WaveInReset", "WaveInStop", "WaveInUnprepareHeader", "WaveInUnprepareHeader",
+                                "WaveInClose", "CloseMixer", "~ScriptedMixer"}},
+        {"NotRecording", true, 800, {"CloseMixer", "~ScriptedMixer"}},
+        {"NoMixer", false, 0, {"~ScriptedMixer"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        f.script->mixerOpens = c.mixerOpens;
+        f.script->outReadings = {c.out};
+        f.script->inReadings = {300};
+        f.Start().GetLevel();
+        const std::size_t mark = f.script->calls.size();
+        f.meter.reset();
+        EXPECT_EQ(f.CallsSince(mark), c.calls);
+        EXPECT_FALSE(f.script->recording || f.script->waveInOpen || f.script->mixerOpen);
+        EXPECT_EQ(f.script->BuffersAlive(), 0);
+    }
 }
 
 }  // namespace

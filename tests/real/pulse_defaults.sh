@@ -6,34 +6,16 @@
 BUILD=${2:?usage: $0 <gyrobloom> <build-dir>}
 source "$(dirname "$0")/pulse/common.sh"
 
-make_sounds
-start_server "module-null-sink sink_name=other_sink" "module-null-sink sink_name=other_feed" \
+start_metering "module-null-sink sink_name=other_sink" "module-null-sink sink_name=other_feed" \
   "module-remap-source source_name=other_mic master=other_feed.monitor"
-mic=$(source_index test_mic)
 other_mic=$(source_index other_mic)
-start_probe
-wait_for_streams_on "$mic" 1 10 || fail "in silence the microphone is not metered"
 
-# heard DEVICE WHAT: a sine played there reads about half scale.
-heard() {
-  local t
-  t=$(now_us)
-  play "$T/sine.wav" "$1"
-  wait_for_level "$t" 12000 20000 10 >/dev/null || fail "$2 was not heard (read $(levels_between "$t" "$(now_us)"))"
-  wait "$PLAY_PID"
-  wait_for_level "$(now_us)" 0 0 10 >/dev/null || fail "the level never fell back to 0 after $2"
-}
-
+# heard DEVICE WHAT: a sine played there reads about half scale, then 0 again.
+heard() { half_scale "$T/sine.wav" "$1" "$2"; wait "$PLAY_PID"; silence_after "$(now_us)" "$2"; }
 # not_heard DEVICE WHAT: every reading while a sine plays there is 0.
 not_heard() {
-  local t t_end n lo hi
-  t=$(now_us)
-  play "$T/sine.wav" "$1"
-  wait "$PLAY_PID"
-  t_end=$(now_us)
-  wait_for_readings_until $((t_end + 300000))
-  read -r n lo hi <<<"$(levels_between "$t" $((t_end + 300000)))"
-  [ "$n" -gt 0 ] && [ "$hi" = 0 ] || fail "$2 was heard ($n readings up to $hi)"
+  play_through "$T/sine.wav" "$1"
+  [ "$N" -gt 0 ] && [ "$HI" = 0 ] || fail "$2 was heard ($N readings up to $HI)"
 }
 
 pactl set-default-sink other_sink
@@ -42,15 +24,11 @@ not_heard test_sink "a sine on the old default output"
 
 pactl set-default-source other_mic
 wait_for_streams_on "$other_mic" 1 10 || fail "the new default input is not metered"
-wait_for_streams_on "$mic" 0 10 || fail "the old default input is still metered"
+wait_for_streams_on "$MIC" 0 10 || fail "the old default input is still metered"
 heard other_feed "a sine on the new default input"
 not_heard mic_feed "a sine on the old default input"
 
-# A monitor is no microphone: the first real input stands in.
-pactl set-default-source test_sink.monitor
-wait_for_streams_on "$mic" 1 10 || fail "with a monitor as default input, the first real input is not metered"
+pactl set-default-source test_sink.monitor  # a monitor is no microphone: the first real input stands in
+wait_for_streams_on "$MIC" 1 10 || fail "with a monitor as default input, the first real input is not metered"
 heard mic_feed "a sine on the first real input"
-
-[ -z "$(messages)" ] || fail "unexpected messages: $(messages)"
-stop_probe
-echo "PASS: the meters follow the default devices"
+pass "the meters follow the default devices"

@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# The PulseAudio layer's own tests (gyrobloom_pulse_tests) against a private
-# server.
+# The PulseAudio layer's own tests (gyrobloom_pulse_tests) against a private server.
 # Usage: pulse_layer.sh <gyrobloom> <build-dir>
 BUILD=${2:?usage: $0 <gyrobloom> <build-dir>}
 source "$(dirname "$0")/pulse/common.sh"

@@ -9,16 +9,10 @@ make_sounds
 start_probe
 wait_for_readings_until $(($(now_us) + 1000000))
 [ "$(messages)" = "Couldn't open the mixer." ] || fail "messages were: $(messages)"
-
-# A server that starts later is not the mixer this run opened.
-start_server
-t=$(now_us)
-play "$T/sine.wav"
-wait "$PLAY_PID"
-wait_for_readings_until $(($(now_us) + 300000))
-
-read -r n lo hi <<<"$(levels_between 0 "$(now_us)")"
-[ "$n" -ge 20 ] && [ "$hi" = 0 ] || fail "$n readings went up to $hi"
+start_server  # not the mixer this run opened
+play_through "$T/sine.wav"
+read -r N LO HI <<<"$(levels_between 0 $((PLAY_END + 300000)))"
+[ "$N" -ge 20 ] && [ "$HI" = 0 ] || fail "$N readings went up to $HI"
 [ "$(messages)" = "Couldn't open the mixer." ] || fail "messages were: $(messages)"
 stop_probe
 echo "PASS: no server, one message, readings of 0"

@@ -7,30 +7,20 @@
 BUILD=${2:?usage: $0 <gyrobloom> <build-dir>}
 source "$(dirname "$0")/pulse/common.sh"
 
-# The server has noticed a dead client well within this.
-GRACE_US=300000
-
-make_sounds
-start_server
-start_probe
-
-t=$(now_us)
+GRACE_US=300000  # the server has noticed a dead client well within this
+start_metering
 play "$T/sine6.wav"
-wait_for_level "$t" 12000 20000 10 >/dev/null || fail "the sine was not heard before the restart"
+wait_for_level "$(now_us)" 12000 20000 10 >/dev/null || fail "the sine was not heard before the restart"
 threads_before=$(ls "/proc/$PROBE_PID/task" | wc -l)
 fds_before=$(ls "/proc/$PROBE_PID/fd" | wc -l)
 
 for round in 1 2 3; do
-  # Killed mid-sound.
-  stop_server
+  stop_server  # mid-sound
   dead=$(now_us)
   wait "$PLAY_PID" 2>/dev/null || true  # paplay loses its server too
   wait_for_readings_until $((dead + 1500000))
   read -r n lo hi <<<"$(levels_between $((dead + GRACE_US)) $((dead + 1500000)))"
-  [ "$n" -ge 20 ] || fail "round $round: only $n readings while the server was gone"
-  [ "$hi" = 0 ] || fail "round $round: without a server the meter read up to $hi"
-
-  # Back again.
+  [ "$n" -ge 20 ] && [ "$hi" = 0 ] || fail "round $round: without a server $n readings went up to $hi"
   start_server
   t=$(now_us)
   play "$T/sine6.wav"
@@ -38,7 +28,6 @@ for round in 1 2 3; do
     fail "round $round: the levels did not come back (read $(levels_between "$t" "$(now_us)"))"
 done
 kill "$PLAY_PID" 2>/dev/null || true
-wait "$PLAY_PID" 2>/dev/null || true
 
 clients=$(pactl list clients | grep -c 'application.name = "Gyrobloom"' || true)
 [ "$clients" = 1 ] || fail "$clients connections of the probe on the server"
@@ -48,7 +37,4 @@ threads_after=$(ls "/proc/$PROBE_PID/task" | wc -l)
 fds_after=$(ls "/proc/$PROBE_PID/fd" | wc -l)
 [ "$threads_after" -le "$threads_before" ] || fail "threads grew from $threads_before to $threads_after"
 [ "$fds_after" -le $((fds_before + 2)) ] || fail "open files grew from $fds_before to $fds_after"
-
-[ -z "$(messages)" ] || fail "unexpected messages: $(messages)"
-stop_probe
-echo "PASS: readings of 0 without a server, levels back after each restart"
+pass "readings of 0 without a server, levels back after each restart"

@@ -1,21 +1,18 @@
 // Drives the level meter over the PulseAudio layer the way the animation
-// does, and prints what it sees, for the real-server test scripts:
+// does, for tests/real/pulse_*.sh, and prints what it sees:
 //
 //   message <text>                      a message box the meter showed
 //   reading <epoch-us> <level> <max> <peak>
 //   done                                the meter was released; exit follows
 //
-// Runs until SIGTERM or SIGINT, or for --seconds N (default 60). A reading
-// is taken every --interval-ms N (default 5).
+// Runs until SIGTERM or SIGINT, or for --seconds N (default 60).
 
-#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <string>
 #include <thread>
 
 #include "audio/clsAudioLevel.h"
@@ -28,11 +25,6 @@ volatile std::sig_atomic_t gStop = 0;
 
 void OnSignal(int) { gStop = 1; }
 
-long long EpochMicros() {
-    using namespace std::chrono;
-    return duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
-}
-
 void PrintNewMessages(const vb::HeadlessPlatform& platform, std::size_t& printed) {
     for (; printed < platform.messages.size(); ++printed) std::printf("message %s\n", platform.messages[printed].c_str());
 }
@@ -40,17 +32,13 @@ void PrintNewMessages(const vb::HeadlessPlatform& platform, std::size_t& printed
 }  // namespace
 
 int main(int argc, char** argv) {
+    using namespace std::chrono;
     double seconds = 60;
-    int intervalMs = 5;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--seconds"))
-            seconds = std::atof(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--interval-ms"))
-            intervalMs = std::atoi(argv[i + 1]);
-        else {
-            std::fprintf(stderr, "usage: %s [--seconds N] [--interval-ms N]\n", argv[0]);
-            return 2;
-        }
+    if (argc == 3 && !std::strcmp(argv[1], "--seconds")) {
+        seconds = std::atof(argv[2]);
+    } else if (argc != 1) {
+        std::fprintf(stderr, "usage: %s [--seconds N]\n", argv[0]);
+        return 2;
     }
     std::signal(SIGTERM, OnSignal);
     std::signal(SIGINT, OnSignal);
@@ -61,14 +49,14 @@ int main(int argc, char** argv) {
     auto meter = std::make_unique<clsAudioLevel>(CreatePulseMixerWaveIn());
     PrintNewMessages(platform, printed);
 
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!gStop && std::chrono::steady_clock::now() < end) {
-        // Two readings a step, as the animation takes them.
-        meter->GetLevel();
-        vb::Long level = meter->GetLevel();
-        std::printf("reading %lld %d %d %d\n", EpochMicros(), int(level), int(meter->MaxValue()), meter->Peak() ? 1 : 0);
+    const auto end = steady_clock::now() + duration<double>(seconds);
+    while (!gStop && steady_clock::now() < end) {
+        meter->GetLevel();  // two readings a step, as the animation takes them
+        const vb::Long level = meter->GetLevel();
+        const long long us = duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
+        std::printf("reading %lld %d %d %d\n", us, int(level), int(meter->MaxValue()), meter->Peak() ? 1 : 0);
         PrintNewMessages(platform, printed);
-        std::this_thread::sleep_for(std::chrono::milliseconds(intervalMs));
+        std::this_thread::sleep_for(5ms);
     }
 
     meter.reset();

@@ -1,8 +1,7 @@
-# Shared by tests/real/pulse_*.sh: a private PulseAudio server, the meter
-# probe, test sounds, and checks on what the probe printed. Each script
-# sources this with the build directory in BUILD; everything it starts is
-# stopped by PID when the script exits, and its files live in its own
-# temporary directory.
+# Shared by tests/real/pulse_*.sh (sourced with the build directory in BUILD):
+# a private PulseAudio server, the meter probe, test sounds, and checks on
+# what the probe printed. Everything started here is stopped by PID on exit;
+# files live in a temporary directory of the script's own.
 
 set -euo pipefail
 
@@ -17,117 +16,121 @@ export XDG_RUNTIME_DIR=$T/xdg PULSE_RUNTIME_PATH=$T/pulse HOME=$T/home PULSE_SER
 unset DISPLAY PULSE_SINK PULSE_SOURCE
 mkdir -p "$XDG_RUNTIME_DIR" "$PULSE_RUNTIME_PATH" "$HOME"
 chmod 700 "$XDG_RUNTIME_DIR" "$PULSE_RUNTIME_PATH"
-
-SERVER_PID=""
-PROBE_PID=""
-OUT=$T/probe.out
-PIDS=()
+SERVER_PID="" PROBE_PID="" OUT=$T/probe.out PIDS=()
 
 cleanup() {
-  local pid
-  for pid in "${PIDS[@]}" $PROBE_PID $SERVER_PID; do
-    kill "$pid" 2>/dev/null || true
-  done
-  for pid in "${PIDS[@]}" $PROBE_PID $SERVER_PID; do
-    wait "$pid" 2>/dev/null || true
-  done
+  local pids=("${PIDS[@]}" $PROBE_PID $SERVER_PID)
+  [ ${#pids[@]} = 0 ] || { kill "${pids[@]}" 2>/dev/null; wait "${pids[@]}" 2>/dev/null; } || true
   if [ "${KEEP_TMP:-}" = 1 ]; then echo "kept $T"; else rm -rf "$T"; fi
 }
 trap cleanup EXIT
 
 fail() {
-  echo "FAIL: $*"
-  if [ -s "$OUT" ]; then echo "--- last probe lines"; grep -v '^reading' "$OUT" | tail -5; tail -5 "$OUT"; fi
+  {
+    echo "FAIL: $*"
+    if [ -s "$OUT" ]; then echo "--- last probe lines"; grep -v '^reading' "$OUT" | tail -5; tail -5 "$OUT"; fi
+  } >&2
   exit 1
 }
 
 now_us() { date +%s%6N; }
 
-# Starts the server with an output "test_sink" and a microphone "test_mic"
-# (a real source, fed by whatever is played into the sink "mic_feed"), plus
-# any extra modules given as arguments.
-start_server() {
-  local modules=(-L "module-native-protocol-unix auth-anonymous=1 socket=$PULSE_RUNTIME_PATH/native"
-    -L "module-null-sink sink_name=test_sink"
-    -L "module-null-sink sink_name=mic_feed"
-    -L "module-remap-source source_name=test_mic master=mic_feed.monitor")
-  local extra
-  for extra in "$@"; do modules+=(-L "$extra"); done
-  pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit -n --use-pid-file=no \
-    --log-target=stderr "${modules[@]}" 2>>"$T/pulseaudio.log" &
-  SERVER_PID=$!
+# until_true TIMEOUT_S COMMAND...: runs COMMAND every 20 ms until it succeeds.
+until_true() {
   local i
-  for i in $(seq 250); do
-    pactl info >/dev/null 2>&1 && break
-    kill -0 "$SERVER_PID" 2>/dev/null || fail "pulseaudio did not start: $(tail -3 "$T/pulseaudio.log")"
+  for i in $(seq $(($1 * 50))); do
+    "${@:2}" && return 0
+    [ -z "$PROBE_PID" ] || kill -0 "$PROBE_PID" 2>/dev/null || fail "the probe died"
     sleep 0.02
   done
-  pactl info >/dev/null 2>&1 || fail "pulseaudio does not answer"
+  return 1
+}
+
+# An output "test_sink", a microphone "test_mic" (fed by what is played into
+# the sink "mic_feed"), and the extra modules given.
+start_server() {
+  local m args=(-L "module-native-protocol-unix auth-anonymous=1 socket=$PULSE_RUNTIME_PATH/native"
+    -L "module-null-sink sink_name=test_sink" -L "module-null-sink sink_name=mic_feed"
+    -L "module-remap-source source_name=test_mic master=mic_feed.monitor")
+  for m in "$@"; do args+=(-L "$m"); done
+  pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit -n --use-pid-file=no \
+    --log-target=stderr "${args[@]}" 2>>"$T/pulseaudio.log" &
+  SERVER_PID=$!
+  until_true 5 server_answers || fail "pulseaudio does not answer: $(tail -3 "$T/pulseaudio.log")"
   pactl set-default-sink test_sink
   pactl set-default-source test_mic
 }
 
-stop_server() {
-  kill "$SERVER_PID"
-  wait "$SERVER_PID" 2>/dev/null || true
-  SERVER_PID=""
-}
+server_answers() { pactl info >/dev/null 2>&1; }
+stop_server() { kill "$SERVER_PID"; wait "$SERVER_PID" 2>/dev/null || true; SERVER_PID=""; }
 
-start_probe() {
-  "$PROBE" --seconds 240 "$@" >"$OUT" 2>"$T/probe.err" &
-  PROBE_PID=$!
-}
+start_probe() { "$PROBE" --seconds 240 >"$OUT" 2>"$T/probe.err" & PROBE_PID=$!; }
 
-# Ends the probe with SIGTERM; it must release the meter and exit 0.
-stop_probe() {
-  kill -TERM "$PROBE_PID"
-  local i
-  for i in $(seq 500); do kill -0 "$PROBE_PID" 2>/dev/null || break; sleep 0.02; done
-  kill -0 "$PROBE_PID" 2>/dev/null && fail "the probe hangs after SIGTERM"
-  local status=0
-  wait "$PROBE_PID" || status=$?
-  PROBE_PID=""
-  [ "$status" = 0 ] || fail "the probe exited with $status: $(tail -3 "$T/probe.err")"
-  tail -1 "$OUT" | grep -qx done || fail "the probe did not release the meter"
-}
-
-# make_sounds: a 3 s -6 dBFS sine, a 6 s one, and recorded speech.
+# A 3 s and a 6 s -6 dBFS sine, and recorded speech.
 make_sounds() {
   sox -n -r 44100 -c 2 -b 16 "$T/sine.wav" synth 3 sine 440 vol 0.5
   sox -n -r 44100 -c 2 -b 16 "$T/sine6.wav" synth 6 sine 440 vol 0.5
   espeak-ng -w "$T/speech.wav" "Gyrobloom listens to the sound of the computer and draws it."
 }
 
-# play FILE [DEVICE]: plays in the background; the PID is in PLAY_PID.
+# Sounds, a server with the given extra modules, and the probe, which in
+# silence meters the microphone (its index is in MIC).
+start_metering() {
+  make_sounds
+  start_server "$@"
+  MIC=$(source_index test_mic)
+  start_probe
+  wait_for_streams_on "$MIC" 1 10 || fail "in silence the microphone is not metered"
+}
+
+probe_ended() { ! kill -0 "$PROBE_PID" 2>/dev/null; }
+# Ends the probe with SIGTERM: it must release the meter and exit 0.
+stop_probe() {
+  local status=0
+  kill -TERM "$PROBE_PID"
+  until_true 10 probe_ended || fail "the probe hangs after SIGTERM"
+  wait "$PROBE_PID" || status=$?
+  PROBE_PID=""
+  [ "$status" = 0 ] || fail "the probe exited with $status: $(tail -3 "$T/probe.err")"
+  tail -1 "$OUT" | grep -qx done || fail "the probe did not release the meter"
+}
+
+# pass WHAT: no message was shown, the probe ends cleanly.
+pass() {
+  [ -z "$(messages)" ] || fail "unexpected messages: $(messages)"
+  stop_probe
+  echo "PASS: $*"
+}
+
+# play FILE [DEVICE]: in the background, PID in PLAY_PID.
 play() {
   paplay --latency-msec=20 ${2:+--device=$2} "$1" &
   PLAY_PID=$!
   PIDS+=("$PLAY_PID")
 }
 
-# Waits for the probe to print (after SINCE_US) a reading with a level in
-# MIN..MAX, for at most TIMEOUT_S; prints the reading's time.
-wait_for_level() {
-  local since=$1 min=$2 max=$3 timeout=$4 found i
-  for i in $(seq $((timeout * 50))); do
-    found=$(awk -v s="$since" -v lo="$min" -v hi="$max" \
-      '$1=="reading" && $2>s && $3>=lo && $3<=hi {print $2; exit}' "$OUT")
-    [ -n "$found" ] && { echo "$found"; return 0; }
-    kill -0 "$PROBE_PID" 2>/dev/null || fail "the probe died"
-    sleep 0.02
-  done
-  return 1
+# play_through FILE [DEVICE]: plays to the end and sets N LO HI to the count
+# and range of the levels read from its start to 0.3 s after its end (PLAY_END).
+play_through() {
+  local t
+  t=$(now_us)
+  play "$@"
+  wait "$PLAY_PID"
+  PLAY_END=$(now_us)
+  wait_for_readings_until $((PLAY_END + 300000))
+  read -r N LO HI <<<"$(levels_between "$t" $((PLAY_END + 300000)))"
 }
 
-# Waits until the probe has printed readings up to time UNTIL_US.
+# Prints the time of the first reading after SINCE_US with a level in MIN..MAX.
+level_seen() {
+  awk -v s="$1" -v lo="$2" -v hi="$3" '$1=="reading" && $2>s && $3>=lo && $3<=hi {print $2; f=1; exit}
+    END {exit !f}' "$OUT"
+}
+# wait_for_level SINCE_US MIN MAX TIMEOUT_S
+wait_for_level() { until_true "$4" level_seen "$1" "$2" "$3"; }
+# wait_for_readings_until UNTIL_US: the probe has read up to then.
 wait_for_readings_until() {
-  local until=$1 i
-  for i in $(seq 500); do
-    awk -v u="$until" '$1=="reading" && $2>=u {found=1; exit} END {exit !found}' "$OUT" && return 0
-    kill -0 "$PROBE_PID" 2>/dev/null || fail "the probe died"
-    sleep 0.02
-  done
-  fail "the probe stopped reading (it hangs)"
+  wait_for_level $(($1 - 1)) 0 32767 10 >/dev/null || fail "the probe stopped reading (it hangs)"
 }
 
 # Prints "count min max" of the levels read in FROM_US..TO_US.
@@ -137,22 +140,35 @@ levels_between() {
     END {print n+0, lo+0, hi+0}' "$OUT"
 }
 
+# half_scale FILE DEVICE WHAT: a -6 dBFS sine reads about half scale, steadily for 1 s.
+half_scale() {
+  local t rise n lo hi
+  t=$(now_us)
+  play "$1" "$2"
+  rise=$(wait_for_level "$t" 12000 20000 10) ||
+    fail "$3 never read about half scale (read $(levels_between "$t" "$(now_us)"))"
+  wait_for_readings_until $((rise + 1000000))
+  read -r n lo hi <<<"$(levels_between "$rise" $((rise + 1000000)))"
+  [ "$n" -ge 20 ] && [ "$lo" -ge 12000 ] && [ "$hi" -le 20000 ] || fail "during $3 $n readings went $lo..$hi"
+}
+
+# silence_after SINCE_US WHAT: a reading of 0, and only 0 for half a second.
+silence_after() {
+  local zero n lo hi
+  zero=$(wait_for_level "$1" 0 0 10) || fail "the level never fell back to 0 after $2"
+  wait_for_readings_until $((zero + 500000))
+  read -r n lo hi <<<"$(levels_between "$zero" $((zero + 500000)))"
+  [ "$hi" = 0 ] || fail "after $2, silence read up to $hi"
+}
+
 messages() { grep '^message ' "$OUT" | sed 's/^message //' || true; }
 
-# The index of a source by name.
 source_index() { pactl list short sources | awk -v n="$1" '$2==n {print $1}'; }
 
 # How many of the probe's peak streams record from the source with this index.
 meter_streams_on() {
   pactl list short source-outputs | awk -v s="$1" '$2==s && /float32le 1ch 50Hz/ {n++} END {print n+0}'
 }
-
-# Waits for `meter_streams_on INDEX` to equal COUNT, for at most TIMEOUT_S.
-wait_for_streams_on() {
-  local index=$1 count=$2 timeout=$3 i
-  for i in $(seq $((timeout * 20))); do
-    [ "$(meter_streams_on "$index")" = "$count" ] && return 0
-    sleep 0.05
-  done
-  return 1
-}
+streams_on_are() { [ "$(meter_streams_on "$1")" = "$2" ]; }
+# wait_for_streams_on INDEX COUNT TIMEOUT_S
+wait_for_streams_on() { until_true "$3" streams_on_are "$1" "$2"; }
