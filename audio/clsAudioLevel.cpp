@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cassert>
-#include <exception>
 #include <limits>
 #include <optional>
 #include <string>
@@ -26,16 +25,6 @@ constexpr const char* kNoMixer = "Couldn't open the mixer.";
 constexpr const char* kNoInMeter = "Couldn't get wavein meter";
 constexpr const char* kNoOutMeter = "Couldn't get waveout meter";
 
-// GetLevel must never fail: a step that raises is skipped and the next one
-// runs, the way the meter has always treated a sound card that misbehaves.
-template <typename Step>
-void IgnoringErrors(Step&& step) {
-    try {
-        step();
-    } catch (const std::exception&) {
-        // Deliberately ignored; see above.
-    }
-}
 
 }  // namespace
 
@@ -188,15 +177,17 @@ bool clsAudioLevel::Peak() const { return m->mPeak; }
 
 vb::Integer clsAudioLevel::MaxValue() const { return m->mMaxValue; }
 
+// GetLevel never fails: a step that raises is skipped and the next one runs,
+// the way the meter has always treated a sound card that misbehaves.
 vb::Long clsAudioLevel::GetLevel() {
     State& s = *m;
     vb::Long level = 0;
 
-    IgnoringErrors([&] { level = s.ReadOutMeter(); });
+    vb::ResumeNext([&] { level = s.ReadOutMeter(); });
     if (level == 0) {
-        IgnoringErrors([&] { s.StartCapture(); });
-        IgnoringErrors([&] { level = s.ReadInMeter(); });
-        if (level == 0) IgnoringErrors([&] { s.StopCapture(); });
+        vb::ResumeNext([&] { s.StartCapture(); });
+        vb::ResumeNext([&] { level = s.ReadInMeter(); });
+        if (level == 0) vb::ResumeNext([&] { s.StopCapture(); });
     }
 
     if (level >= s.mMaxValue) {

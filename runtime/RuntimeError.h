@@ -6,6 +6,7 @@
 //
 //     Overflow
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -42,5 +43,17 @@ private:
 std::string ErrorText(int number);
 
 [[noreturn]] void Raise(int number);
+
+// Runs one statement of a routine that goes on after a failing statement:
+// whatever the statement raises is dropped, and the caller's next statement
+// runs. Only the routines designed that way use it.
+template <typename Statement>
+void ResumeNext(Statement&& statement) {
+    try {
+        statement();
+    } catch (const std::exception&) {
+        // Dropped by design; see above.
+    }
+}
 
 }  // namespace vb

@@ -2,6 +2,8 @@
 // the user's actions do, and what a backend's view is shown.
 #include <gtest/gtest.h>
 
+#include "tests/support/ErrorNumber.h"
+
 #include <string>
 #include <tuple>
 #include <vector>
@@ -68,15 +70,6 @@ DialogLayout TestLayout() {
     }};
 }
 
-int ErrorOf(auto&& action) {
-    try {
-        action();
-    } catch (const RuntimeError& e) {
-        return e.Number();
-    }
-    return 0;
-}
-
 class Controls : public ::testing::Test {
 protected:
     DialogControls controls{TestLayout()};
@@ -116,7 +109,7 @@ TEST_F(Controls, ProgramAssignmentRunsChangeOnlyForADifferentValueInRange) {
     ScrollBar& one = controls.Get<ScrollBar>("hsbOne");
     one.Change = [&] { seen.push_back(one.Value()); };
     for (Integer value : {1, 37, 37, 100}) one.Value(value);
-    for (Integer bad : {0, 101}) EXPECT_EQ(ErrorOf([&] { one.Value(bad); }), kErrInvalidProperty) << bad;
+    for (Integer bad : {0, 101}) EXPECT_EQ(ErrorNumberOf([&] { one.Value(bad); }), kErrInvalidProperty) << bad;
     EXPECT_EQ(one.Value(), 100);
     EXPECT_EQ(seen, (std::vector<Integer>{37, 100}));
 }
@@ -176,7 +169,7 @@ TEST_F(Controls, CheckBoxClickRunsOnEveryChange) {
     for (Integer value : {kUnchecked, kChecked, kChecked}) box.Value(value);
     box.UserClick();
     box.UserClick();
-    EXPECT_EQ(ErrorOf([&] { box.Value(2); }), kErrInvalidProperty);
+    EXPECT_EQ(ErrorNumberOf([&] { box.Value(2); }), kErrInvalidProperty);
     EXPECT_EQ(seen, (std::vector<Integer>{1, 0, 1}));
 }
 
@@ -213,7 +206,7 @@ TEST_F(Controls, TabStripReportsTheSelectedTabFromOne) {
     EXPECT_EQ(tabs.SelectedIndex(), 1);
     for (Integer tab : {2, 2, 4, 0, 3}) tabs.UserSelect(tab);
     tabs.SelectedIndex(1);
-    EXPECT_EQ(ErrorOf([&] { tabs.SelectedIndex(4); }), kErrInvalidProperty);
+    EXPECT_EQ(ErrorNumberOf([&] { tabs.SelectedIndex(4); }), kErrInvalidProperty);
     EXPECT_EQ(seen, (std::vector<Integer>{2, 3, 1}));
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/ErrorNumber.h"
+
 #include <cmath>
 #include <limits>
 
@@ -10,15 +12,6 @@
 using namespace vb;
 
 namespace {
-
-int ErrorOf(auto&& action) {
-    try {
-        action();
-    } catch (const RuntimeError& e) {
-        return e.Number();
-    }
-    return 0;
-}
 
 struct RoundCase {
     double input;
@@ -31,7 +24,7 @@ class CIntTest : public ::testing::TestWithParam<RoundCase> {};
 TEST_P(CIntTest, RoundsHalfToEvenAndRaisesOverflowOutsideRange) {
     const RoundCase& c = GetParam();
     if (c.error) {
-        EXPECT_EQ(ErrorOf([&] { CInt(c.input); }), c.error);
+        EXPECT_EQ(ErrorNumberOf([&] { CInt(c.input); }), c.error);
     } else {
         EXPECT_EQ(CInt(c.input), c.expected);
     }
@@ -54,16 +47,16 @@ TEST(VbTypes, CLngCoversThirtyTwoBitsAndRoundsHalfToEven) {
     EXPECT_EQ(CLng(-2147483648.5), std::numeric_limits<Long>::min());
     EXPECT_EQ(CLng(40000.5), 40000);
     EXPECT_EQ(CLng(40001.5), 40002);
-    EXPECT_EQ(ErrorOf([] { CLng(2147483647.5); }), kErrOverflow);
-    EXPECT_EQ(ErrorOf([] { CLng(-2147483649.0); }), kErrOverflow);
+    EXPECT_EQ(ErrorNumberOf([] { CLng(2147483647.5); }), kErrOverflow);
+    EXPECT_EQ(ErrorNumberOf([] { CLng(-2147483649.0); }), kErrOverflow);
 }
 
 TEST(VbTypes, IntegerArithmeticRaisesOverflowInsteadOfWrapping) {
     EXPECT_EQ(AddInt(32000, 767), 32767);
-    EXPECT_EQ(ErrorOf([] { AddInt(32000, 768); }), kErrOverflow);
+    EXPECT_EQ(ErrorNumberOf([] { AddInt(32000, 768); }), kErrOverflow);
     EXPECT_EQ(SubInt(-32000, 768), -32768);
-    EXPECT_EQ(ErrorOf([] { SubInt(-32000, 769); }), kErrOverflow);
-    EXPECT_EQ(ErrorOf([] { SubInt(0, -32768); }), kErrOverflow);
+    EXPECT_EQ(ErrorNumberOf([] { SubInt(-32000, 769); }), kErrOverflow);
+    EXPECT_EQ(ErrorNumberOf([] { SubInt(0, -32768); }), kErrOverflow);
 }
 
 TEST(VbTypes, ModTruncatesWithTheSignOfTheDividend) {
@@ -71,7 +64,7 @@ TEST(VbTypes, ModTruncatesWithTheSignOfTheDividend) {
     EXPECT_EQ(Mod(-7, 3), -1);
     EXPECT_EQ(Mod(7, -3), 1);
     EXPECT_EQ(Mod(std::numeric_limits<Long>::min(), -1), 0);
-    EXPECT_EQ(ErrorOf([] { Mod(5, 0); }), kErrDivisionByZero);
+    EXPECT_EQ(ErrorNumberOf([] { Mod(5, 0); }), kErrDivisionByZero);
 }
 
 TEST(VbTypes, RgbPacksRedLowAndCountsComponentsAbove255As255) {
@@ -79,7 +72,7 @@ TEST(VbTypes, RgbPacksRedLowAndCountsComponentsAbove255As255) {
     EXPECT_EQ(RGB(0, 255, 0), 255 * 256);
     EXPECT_EQ(RGB(0, 0, 1), 65536);
     EXPECT_EQ(RGB(256, 256, 256), 0xFFFFFF);
-    EXPECT_EQ(ErrorOf([] { RGB(-1, 0, 0); }), kErrInvalidCall);
+    EXPECT_EQ(ErrorNumberOf([] { RGB(-1, 0, 0); }), kErrInvalidCall);
 }
 
 TEST(VbTypes, BooleanIsMinusOneOrZero) {

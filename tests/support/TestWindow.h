@@ -8,6 +8,7 @@
 
 #include "engine/clsGyrobloom.h"
 #include "runtime/headless/HeadlessPlatform.h"
+#include "tests/support/ErrorNumber.h"
 
 class TestWindow final : public vb::Form, public GyrobloomHost {
 public:
@@ -52,14 +53,3 @@ struct EngineTestAccess {
         engine.DrawRaySegment(ray, slot, color, x, y, width);
     }
 };
-
-// The runtime error number an action raises, or 0.
-template <typename Action>
-int ErrorNumberOf(Action&& action) {
-    try {
-        action();
-    } catch (const vb::RuntimeError& e) {
-        return e.Number();
-    }
-    return 0;
-}
