@@ -5,6 +5,7 @@
 
 #include <QApplication>
 
+#include <cstdio>
 #include <exception>
 #include <memory>
 #include <new>
@@ -17,6 +18,13 @@
 #include "startup/modSubs.h"
 
 int main(int argc, char** argv) {
+    // Without a display Qt aborts with a long story about plugins; say it
+    // plainly instead.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        std::fprintf(stderr, "gyrobloom: no display to draw on (neither DISPLAY nor WAYLAND_DISPLAY is set)\n");
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(vb::kAppTitle);
 

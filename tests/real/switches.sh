@@ -42,4 +42,10 @@ at_once /s
 at_once /c
 check "the first saver still runs" running "$first"
 
+# Without a display there is nothing to draw on: a plain message, status 1.
+message=$(env -u DISPLAY -u WAYLAND_DISPLAY "$GYROBLOOM" /s 2>&1)
+status=$?
+check "without a display it says so and ends with status 1 (got $status: $message)" \
+    [ "$status" -eq 1 -a -n "$(grep -F 'no display' <<<"$message")" ]
+
 finish
