@@ -177,24 +177,34 @@ bool ReadUntil(clsAudioLevel& meter, vb::Long low, vb::Long high, std::chrono::s
     return false;
 }
 
-void GetLevelPulse(benchmark::State& state, bool loud) {
-    if (!ServerAnswers()) {
-        state.SkipWithError("no PulseAudio server");
-        return;
+// Plays the sine until the meter reads it; false (with the reason given to
+// the benchmark) when there is no server or the sine never arrives.
+bool SineReachesMeter(benchmark::State& state, clsAudioLevel& meter, SinePlayer& player) {
+    if (!player.Start()) {
+        state.SkipWithError("could not play the sine");
+        return false;
     }
+    player.On();
+    if (!ReadUntil(meter, 8000, 32767, std::chrono::seconds(5))) {
+        state.SkipWithError("the sine never reached the meter");
+        return false;
+    }
+    return true;
+}
+
+bool ServerAnswers(benchmark::State& state) {
+    if (ServerAnswers()) return true;
+    state.SkipWithError("no PulseAudio server");
+    return false;
+}
+
+void GetLevelPulse(benchmark::State& state, bool loud) {
+    if (!ServerAnswers(state)) return;
     vb::HeadlessPlatform platform;
     clsAudioLevel meter(CreatePulseMixerWaveIn());
     SinePlayer player;
     if (loud) {
-        if (!player.Start()) {
-            state.SkipWithError("could not play the sine");
-            return;
-        }
-        player.On();
-        if (!ReadUntil(meter, 8000, 32767, std::chrono::seconds(5))) {
-            state.SkipWithError("the sine never reached the meter");
-            return;
-        }
+        if (!SineReachesMeter(state, meter, player)) return;
     } else {
         // Let the input stream come up so that its linger holds it.
         ReadUntil(meter, -1, -1, std::chrono::seconds(1));
@@ -211,24 +221,13 @@ BENCHMARK(BM_GetLevelPulseLoud)->Name("GetLevel/Pulse/Loud");
 // delay in milliseconds.
 void BM_SoundToReading(benchmark::State& state) {
     constexpr int kTries = 10;
-    if (!ServerAnswers()) {
-        state.SkipWithError("no PulseAudio server");
-        return;
-    }
+    if (!ServerAnswers(state)) return;
     vb::HeadlessPlatform platform;
     clsAudioLevel meter(CreatePulseMixerWaveIn());
     SinePlayer player;
-    if (!player.Start()) {
-        state.SkipWithError("could not play the sine");
-        return;
-    }
     // Once the meter streams deliver, the first try measures the same as
     // the others.
-    player.On();
-    if (!ReadUntil(meter, 8000, 32767, std::chrono::seconds(5))) {
-        state.SkipWithError("the sine never reached the meter");
-        return;
-    }
+    if (!SineReachesMeter(state, meter, player)) return;
     std::vector<double> delays;
     for (auto _ : state) {
         for (int i = 0; i < kTries; ++i) {

@@ -12,10 +12,10 @@
 
 namespace vb {
 
-// Anything that is not a std::exception is a broken invariant and terminates
-// (noexcept) rather than unwinding into Qt.
+// Runs the handler; an error it raises ends the run with the standard report.
+// Anything that is not a std::exception passes on to the caller.
 template <typename Handler>
-void ForwardToProgram(Handler&& handler) noexcept {
+void ReportingProgramErrors(Handler&& handler) {
     try {
         handler();
     } catch (const RuntimeError& error) {
@@ -25,6 +25,13 @@ void ForwardToProgram(Handler&& handler) noexcept {
         // reads to the user as an invalid call.
         ReportUnhandledError(RuntimeError(kErrInvalidCall, ErrorText(kErrInvalidCall)));
     }
+}
+
+// Anything that is not a std::exception is a broken invariant and terminates
+// (noexcept) rather than unwinding into Qt.
+template <typename Handler>
+void ForwardToProgram(Handler&& handler) noexcept {
+    ReportingProgramErrors(handler);
 }
 
 }  // namespace vb
