@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "runtime/VbTypes.h"
+#include "runtime/base/VbTypes.h"
 
 class MixerWaveIn;
 
@@ -26,7 +26,10 @@ public:
     // True when the latest reading reached the running maximum.
     bool Peak() const;
     vb::Integer MaxValue() const;
-    // One reading, 0..32767. Never raises.
+    // One reading: the device's peak value as the layer reports it, 0..32767
+    // for the meters the program knows. A larger value (or a negative one) is
+    // returned as it is, not clipped; it counts as a peak, and one that does
+    // not fit an Integer leaves the running maximum as it was. Never raises.
     vb::Long GetLevel();
 
 private:

@@ -3,7 +3,7 @@
 // holds, in solid black at the width it was drawn with.
 
 #include "engine/clsGyrobloom.h"
-#include "runtime/RuntimeError.h"
+#include "runtime/base/RuntimeError.h"
 
 using vb::Integer;
 using vb::SubInt;

@@ -1,6 +1,6 @@
 #include "engine/MainLib2.h"
 
-#include "runtime/RuntimeError.h"
+#include "runtime/base/RuntimeError.h"
 
 namespace MainLib2 {
 

@@ -2,7 +2,7 @@
 // The colour wheel: 1536 hue steps, red - yellow - green - cyan - blue -
 // magenta - red, 256 steps a segment.
 
-#include "runtime/VbTypes.h"
+#include "runtime/base/VbTypes.h"
 
 namespace MainLib2 {
 

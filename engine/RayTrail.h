@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "runtime/VbTypes.h"
+#include "runtime/base/VbTypes.h"
 
 struct RayTrail {
     vb::Integer X = 0, Y = 0;        // latest point, where the next segment starts

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "runtime/RuntimeError.h"
+#include "runtime/base/RuntimeError.h"
 
 namespace SettingsText {
 namespace {

@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "runtime/VbTypes.h"
+#include "runtime/base/VbTypes.h"
 
 namespace SettingsText {
 

@@ -3,14 +3,14 @@
 // mode, take the colour, draw one segment per ray, turn, and move the radii.
 // No timer and no sleep: the runtime's DoEvents is the only wait.
 
+#include <cassert>
 #include <cmath>
 
 #include "audio/clsAudioLevel.h"
 #include "engine/MainLib2.h"
 #include "engine/clsGyrobloom.h"
 #include "runtime/Platform.h"
-#include "runtime/RuntimeError.h"
-#include "startup/modSubs.h"
+#include "runtime/base/RuntimeError.h"
 
 using vb::CInt;
 using vb::CLng;
@@ -79,7 +79,8 @@ void clsGyrobloom::Spiral::Step() {
         return;
     }
 
-    clsAudioLevel& meter = modSubs::gAudioLevel();
+    assert(e.mAudioLevel && "start-up hands the engine its meter before the loop runs");
+    clsAudioLevel& meter = e.mAudioLevel();
     meter.GetLevel();
     if (meter.TempoChange() && e.mRandom) {
         vb::Randomize();

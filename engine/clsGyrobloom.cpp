@@ -1,6 +1,6 @@
 #include "engine/clsGyrobloom.h"
 
-#include "runtime/RuntimeError.h"
+#include "runtime/base/RuntimeError.h"
 
 using vb::Integer;
 using vb::Single;

@@ -6,13 +6,15 @@
 // 0.75); their Get rounds the product back to a whole number, halves to
 // even, and raises Overflow outside the Integer range.
 
+#include <functional>
 #include <memory>
 
 #include "engine/RayTrail.h"
 #include "runtime/Form.h"
-#include "runtime/VbTypes.h"
+#include "runtime/base/VbTypes.h"
 
 class clsGyrobloom;
+class clsAudioLevel;
 
 // A window the engine can draw on exposes the engine through this property.
 class GyrobloomHost {
@@ -83,6 +85,12 @@ public:
     void RetrieveSettings();
     void SaveSettings();
 
+    // How the animation loop reaches the program-wide meter. Start-up owns
+    // the meter (it is created at the first reading and released by
+    // ShutDown) and hands the engine this means of reaching it.
+    using AudioLevelSource = std::function<clsAudioLevel&()>;
+    void AudioLevel(AudioLevelSource source) { mAudioLevel = std::move(source); }
+
     // The loop state of one DrawSpiral. Tests drive it one step at a time.
     class Spiral;
     // ResetSpiral, and the loop ready for its first step.
@@ -115,6 +123,7 @@ private:
     Single mYMaxFrac = 0;
     Single mXMaxFrac = 0;
     std::shared_ptr<vb::Form> mScreen;
+    AudioLevelSource mAudioLevel;
 };
 
 class clsGyrobloom::Spiral {

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "runtime/Platform.h"
-#include "runtime/RuntimeError.h"
+#include "runtime/base/RuntimeError.h"
 
 namespace vb {
 
@@ -51,12 +51,6 @@ PixelRect Form::Geometry() { return Window().Geometry(); }
 
 void Form::SetGeometry(const PixelRect& rect) { Window().SetGeometry(rect); }
 
-namespace {
-int ToPixels(const UnitScale& scale, Single units) {
-    return int(std::lround(scale.UnitsToPixels(units)));
-}
-}  // namespace
-
 Single Form::Left() { return Single(mScale.PixelsToUnits(Geometry().left)); }
 Single Form::Top() { return Single(mScale.PixelsToUnits(Geometry().top)); }
 Single Form::Width() { return Single(mScale.PixelsToUnits(Geometry().width)); }
@@ -64,22 +58,22 @@ Single Form::Height() { return Single(mScale.PixelsToUnits(Geometry().height)); 
 
 void Form::Left(Single value) {
     PixelRect r = Geometry();
-    r.left = ToPixels(mScale, value);
+    r.left = mScale.UnitsToWholePixels(value);
     SetGeometry(r);
 }
 void Form::Top(Single value) {
     PixelRect r = Geometry();
-    r.top = ToPixels(mScale, value);
+    r.top = mScale.UnitsToWholePixels(value);
     SetGeometry(r);
 }
 void Form::Width(Single value) {
     PixelRect r = Geometry();
-    r.width = ToPixels(mScale, value);
+    r.width = mScale.UnitsToWholePixels(value);
     SetGeometry(r);
 }
 void Form::Height(Single value) {
     PixelRect r = Geometry();
-    r.height = ToPixels(mScale, value);
+    r.height = mScale.UnitsToWholePixels(value);
     SetGeometry(r);
 }
 

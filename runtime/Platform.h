@@ -8,8 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "runtime/RandomSource.h"
-#include "runtime/RuntimeError.h"
+#include "runtime/base/CppFailure.h"
+#include "runtime/base/RandomSource.h"
+#include "runtime/base/RuntimeError.h"
 #include "runtime/SettingsStore.h"
 #include "runtime/WindowBackend.h"
 
@@ -73,5 +74,17 @@ Single Rnd();
 // The standard report for an error nobody handled: a message box and the
 // same text on standard error, then the run ends with status 1.
 [[noreturn]] void ReportUnhandledError(const RuntimeError& error);
+
+// Runs an entry point or an event's handler; a failure it does not handle
+// ends the run with the standard report (RuntimeErrorOf says which error a
+// C++ failure is). Anything that is not a std::exception passes on.
+template <typename Handler>
+void ReportingProgramErrors(Handler&& handler) {
+    try {
+        handler();
+    } catch (const std::exception& failure) {
+        ReportUnhandledError(RuntimeErrorOf(failure));
+    }
+}
 
 }  // namespace vb

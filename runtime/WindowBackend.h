@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "runtime/Units.h"
-#include "runtime/VbTypes.h"
+#include "runtime/base/Units.h"
+#include "runtime/base/VbTypes.h"
 
 namespace vb {
 

@@ -48,7 +48,14 @@ std::string ModeText(std::string text) {
 
 }  // namespace
 
-std::shared_ptr<clsGyrobloom> gEngineRef() { return CreateOnFirstUse(Program().engine); }
+std::shared_ptr<clsGyrobloom> gEngineRef() {
+    auto& engine = Program().engine;
+    if (!engine) {
+        engine = std::make_shared<clsGyrobloom>();
+        engine->AudioLevel([]() -> clsAudioLevel& { return gAudioLevel(); });
+    }
+    return engine;
+}
 clsGyrobloom& gEngine() { return *gEngineRef(); }
 
 clsAudioLevel& gAudioLevel() {

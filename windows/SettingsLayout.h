@@ -4,7 +4,7 @@
 // and the range of each scroll bar. frmSettings creates its portable controls
 // from it; each backend builds its native controls from it.
 
-#include "runtime/DialogLayout.h"
+#include "runtime/controls/DialogLayout.h"
 
 namespace SettingsLayout {
 

@@ -1,6 +1,6 @@
 #include "windows/frmPreview.h"
 
-#include "runtime/RuntimeError.h"
+#include "runtime/base/RuntimeError.h"
 
 namespace {
 constexpr vb::Single kPreviewScale = 0.33f;

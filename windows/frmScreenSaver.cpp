@@ -1,6 +1,6 @@
 #include "windows/frmScreenSaver.h"
 
-#include "runtime/RuntimeError.h"
+#include "runtime/base/RuntimeError.h"
 #include "startup/modSubs.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "engine/SettingsText.h"
 #include "runtime/Platform.h"
-#include "runtime/RuntimeError.h"
+#include "runtime/base/RuntimeError.h"
 #include "startup/modSubs.h"
 #include "windows/SettingsLayout.h"
 #include "windows/frmPreview.h"

@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "engine/clsGyrobloom.h"
-#include "runtime/DialogControls.h"
+#include "runtime/controls/DialogControls.h"
 #include "runtime/Form.h"
 
 class frmSettings final : public vb::Form {

@@ -6,14 +6,11 @@
 #include <QApplication>
 
 #include <cstdio>
-#include <exception>
 #include <memory>
-#include <new>
 
 #include "audio/pulse/PulseMixerWaveIn.h"
 #include "runtime/Platform.h"
-#include "runtime/RuntimeError.h"
-#include "runtime/qt/IniSettingsStore.h"
+#include "runtime/posix/IniSettingsStore.h"
 #include "runtime/qt/QtPlatform.h"
 #include "startup/modSubs.h"
 
@@ -34,13 +31,5 @@ int main(int argc, char** argv) {
 
     // Main ends the process itself; an error it does not handle ends the run
     // with the standard report, as one raised in an event handler does.
-    try {
-        modSubs::Main();
-    } catch (const vb::RuntimeError& error) {
-        vb::ReportUnhandledError(error);
-    } catch (const std::bad_alloc&) {
-        vb::ReportUnhandledError(vb::RuntimeError(vb::kErrOutOfMemory, vb::ErrorText(vb::kErrOutOfMemory)));
-    } catch (const std::exception&) {
-        vb::ReportUnhandledError(vb::RuntimeError(vb::kErrInvalidCall, vb::ErrorText(vb::kErrInvalidCall)));
-    }
+    vb::ReportingProgramErrors([] { modSubs::Main(); });
 }

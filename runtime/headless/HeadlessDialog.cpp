@@ -11,10 +11,6 @@ namespace vb {
 namespace {
 constexpr Integer kKeyReturn = 13;
 constexpr Integer kKeySpace = 32;
-
-int TwipsToPixels(Integer twips, const ScreenMetrics& screen) {
-    return int(std::lround(twips / screen.twipsPerPixel));
-}
 }  // namespace
 
 HeadlessDialog::HeadlessDialog(const WindowSpec& spec, WindowEvents& events, const ScreenMetrics& screen,
@@ -26,7 +22,8 @@ HeadlessDialog::HeadlessDialog(const WindowSpec& spec, WindowEvents& events, con
       mWindows(windows),
       mDialogs(dialogs) {
     const DialogLayout& layout = controls.Layout();
-    mWindow->geometry = {0, 0, TwipsToPixels(layout.clientWidth, screen), TwipsToPixels(layout.clientHeight, screen)};
+    mWindow->geometry = {0, 0, TwipsToPixels(layout.clientWidth, screen.twipsPerPixel),
+                         TwipsToPixels(layout.clientHeight, screen.twipsPerPixel)};
     for (size_t i = 0; i < controls.Count(); ++i) {
         Control& control = controls.At(i);
         auto view = std::make_unique<HeadlessDialogView>(mStacking);

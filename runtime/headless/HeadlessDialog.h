@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/DialogControls.h"
+#include "runtime/controls/DialogControls.h"
 #include "runtime/WindowBackend.h"
 #include "runtime/headless/HeadlessDialogView.h"
 

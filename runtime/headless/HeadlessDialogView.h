@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "runtime/DialogControlView.h"
+#include "runtime/controls/ControlView.h"
 
 namespace vb {
 

@@ -16,7 +16,7 @@
 #include <QRegion>
 #include <QSize>
 
-#include "runtime/Units.h"
+#include "runtime/base/Units.h"
 #include "runtime/WindowBackend.h"
 
 namespace vb {

@@ -8,9 +8,9 @@
 #include <cassert>
 #include <cmath>
 
-#include "runtime/DialogControls.h"
-#include "runtime/RuntimeError.h"
-#include "runtime/qt/QtDialogControls.h"
+#include "runtime/controls/DialogControls.h"
+#include "runtime/base/RuntimeError.h"
+#include "runtime/qt/QtDialogBuilder.h"
 #include "runtime/qt/QtDialogGuard.h"
 
 namespace vb {
@@ -73,8 +73,8 @@ public:
         const double twipsPerPixel = scale.TwipsPerPixel();
         BuildQtDialogControls(*mWidget, *controls, twipsPerPixel, mGuard, *mLinks);
         const DialogLayout& layout = controls->Layout();
-        mWidget->setFixedSize(int(std::lround(layout.clientWidth / twipsPerPixel)),
-                              int(std::lround(layout.clientHeight / twipsPerPixel)));
+        mWidget->setFixedSize(TwipsToPixels(layout.clientWidth, twipsPerPixel),
+                              TwipsToPixels(layout.clientHeight, twipsPerPixel));
     }
 
     // The widget may be in the middle of one of its own events (the program

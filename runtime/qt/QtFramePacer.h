@@ -20,7 +20,7 @@
 
 #include <vector>
 
-#include "runtime/qt/FrameClock.h"
+#include "runtime/FrameClock.h"
 #include "runtime/qt/QtSurfaceWidget.h"
 
 namespace vb {

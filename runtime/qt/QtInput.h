@@ -5,7 +5,7 @@
 
 #include <Qt>
 
-#include "runtime/VbTypes.h"
+#include "runtime/base/VbTypes.h"
 
 namespace vb {
 

@@ -26,7 +26,7 @@
 #include <memory>
 
 #include "runtime/Platform.h"
-#include "runtime/qt/InstanceLock.h"
+#include "runtime/posix/InstanceLock.h"
 #include "runtime/qt/QtFramePacer.h"
 
 namespace vb {

@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+#include "tests/support/RowName.h"
+
 namespace {
 
 struct WheelCase {
     int h, d;
     int red, green, blue;
+    friend void PrintTo(const WheelCase& c, std::ostream* os) { *os << "ColorWheel(" << c.h << ", " << c.d << ")"; }
 };
 
 class ColorWheelTest : public ::testing::TestWithParam<WheelCase> {};
@@ -33,7 +38,10 @@ INSTANTIATE_TEST_SUITE_P(
         WheelCase{300, 100, 12, 55, 0}, WheelCase{0, 50, 5, 0, 0}, WheelCase{1000, 7, 0, 3, 3},
         WheelCase{0, 1, 0, 0, 0},
         // A divisor of 0 is black, whatever the hue.
-        WheelCase{0, 0, 0, 0, 0}, WheelCase{700, 0, 0, 0, 0}, WheelCase{1535, 0, 0, 0, 0}));
+        WheelCase{0, 0, 0, 0, 0}, WheelCase{700, 0, 0, 0, 0}, WheelCase{1535, 0, 0, 0, 0}),
+    [](const auto& info) {
+        return "Hue" + std::to_string(info.param.h) + "_Divisor" + std::to_string(info.param.d);
+    });
 
 TEST(ColorWheel, KnownValuesFromTheWheel) {
     EXPECT_EQ(MainLib2::ColorWheel(0, 300), 255);

@@ -5,11 +5,13 @@
 
 #include <cmath>
 #include <functional>
+#include <ostream>
 
 #include "engine/MainLib2.h"
 #include "engine/clsGyrobloom.h"
 #include "tests/support/ProgramFixture.h"
 #include "tests/support/TestWindow.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -157,6 +159,7 @@ struct RadiusCase {
     bool random, pulseInOut;
     std::int32_t first, second;  // readings of one step
     bool pulses;
+    friend void PrintTo(const RadiusCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class SpiralRadius : public SpiralTest, public ::testing::WithParamInterface<RadiusCase> {};
@@ -186,7 +189,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RadiusCase{"pulse in/out, no peak", false, true, 16000, 1000, true},
                       RadiusCase{"pulse in/out, peak", false, true, 16000, 16000, false},
                       RadiusCase{"neither, no peak", false, false, 16000, 1000, false},
-                      RadiusCase{"neither, peak", false, false, 16000, 16000, false}));
+                      RadiusCase{"neither, peak", false, false, 16000, 16000, false}),
+    testsupport::NamedRow());
 
 TEST_F(SpiralTest, ResetInMidPassRestartsAtSlotZeroWhileHueSpinAndRadiiContinue) {
     Begin();
@@ -295,6 +299,7 @@ struct LoopErrorCase {
     std::function<void(clsGyrobloom&)> set;
     bool atReset;
     int error;
+    friend void PrintTo(const LoopErrorCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class SpiralErrors : public SpiralTest, public ::testing::WithParamInterface<LoopErrorCase> {};
@@ -320,7 +325,8 @@ INSTANTIATE_TEST_SUITE_P(
                       LoopErrorCase{"colour shift rounding to 0", [](clsGyrobloom& e) { e.ColorShift(0.4f); },
                                     false, vb::kErrDivisionByZero},
                       LoopErrorCase{"hue overflow", [](clsGyrobloom& e) { e.ColorShift(32001); }, false,
-                                    vb::kErrOverflow}));
+                                    vb::kErrOverflow}),
+    testsupport::NamedRow());
 
 TEST_F(SpiralTest, SpinWrapsAbove628AndNeverFromBelow) {
     engine->RotationSpeed(1000);

@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "engine/clsGyrobloom.h"
-#include "runtime/RuntimeError.h"
+#include "runtime/base/RuntimeError.h"
 #include "runtime/qt/QtDialog.h"
 #include "runtime/qt/QtPlatform.h"
 #include "startup/modSubs.h"

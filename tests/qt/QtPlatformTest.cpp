@@ -9,11 +9,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <new>
 #include <stdexcept>
 
 #include <unistd.h>
 
-#include "runtime/RuntimeError.h"
+#include "runtime/base/RuntimeError.h"
 #include "tests/qt/QtTestSupport.h"
 
 namespace {
@@ -91,6 +92,7 @@ TEST_F(QtPlatformDeathTest, ErrorInAHandlerEndsTheRunWithTheReport) {
     const std::pair<std::function<void()>, std::string> failures[] = {
         {[] { vb::Raise(vb::kErrOverflow); }, "Run-time error '6':\\s+Overflow"},
         {[] { throw std::out_of_range("vector"); }, "Run-time error '5':\\s+Invalid procedure call or argument"},
+        {[] { throw std::bad_alloc(); }, "Run-time error '7':\\s+Out of memory"},
     };
     for (const auto& [failure, report] : failures) {
         EXPECT_EXIT(

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "runtime/RuntimeError.h"
+#include "runtime/base/RuntimeError.h"
 #include "runtime/qt/QtInput.h"
 #include "tests/qt/QtTestSupport.h"
 

@@ -8,8 +8,8 @@
 #include <tuple>
 #include <vector>
 
-#include "runtime/DialogControls.h"
-#include "runtime/RuntimeError.h"
+#include "runtime/controls/DialogControls.h"
+#include "runtime/base/RuntimeError.h"
 
 using namespace vb;
 

@@ -1,13 +1,17 @@
-#include "runtime/VbTypes.h"
+#include "runtime/base/VbTypes.h"
 
 #include <gtest/gtest.h>
+
+#include <ostream>
 
 #include "tests/support/ErrorNumber.h"
 
 #include <cmath>
 #include <limits>
+#include <sstream>
+#include <string>
 
-#include "runtime/RuntimeError.h"
+#include "runtime/base/RuntimeError.h"
 
 using namespace vb;
 
@@ -17,7 +21,17 @@ struct RoundCase {
     double input;
     int expected;  // 0 with error set means "raises"
     int error;
+    friend void PrintTo(const RoundCase& c, std::ostream* os) { *os << "CInt(" << c.input << ")"; }
 };
+
+// 2.5 is "2p5", -0.5 "m0p5", NaN "nan".
+std::string NumberName(double value) {
+    std::ostringstream text;
+    text << value;
+    std::string name;
+    for (char c : text.str()) name += c == '.' ? 'p' : c == '-' ? 'm' : c;
+    return name;
+}
 
 class CIntTest : public ::testing::TestWithParam<RoundCase> {};
 
@@ -40,7 +54,12 @@ INSTANTIATE_TEST_SUITE_P(Edges, CIntTest,
                                            RoundCase{-32768.0, -32768, 0}, RoundCase{-32768.5, -32768, 0},
                                            RoundCase{-32768.51, 0, 6}, RoundCase{40000, 0, 6},
                                            RoundCase{std::numeric_limits<double>::quiet_NaN(), 0, 6},
-                                           RoundCase{std::numeric_limits<double>::infinity(), 0, 6}));
+                                           RoundCase{std::numeric_limits<double>::infinity(), 0, 6}),
+                         [](const auto& info) {
+                             const RoundCase& c = info.param;
+                             return NumberName(c.input) +
+                                    (c.error ? std::string("_Overflows") : "_Is_" + NumberName(c.expected));
+                         });
 
 TEST(VbTypes, CLngCoversThirtyTwoBitsAndRoundsHalfToEven) {
     EXPECT_EQ(CLng(2147483647.0), 2147483647);

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "engine/clsGyrobloom.h"
 #include "tests/support/ProgramFixture.h"
+#include "tests/support/RowName.h"
 #include "windows/frmPreview.h"
 #include "windows/frmScreenSaver.h"
 #include "windows/frmSettings.h"
@@ -15,7 +18,17 @@ enum class Mode { Saver, Settings, Ended };
 struct ModeCase {
     const char* command;
     Mode mode;
+    friend void PrintTo(const ModeCase& c, std::ostream* os) { *os << '"' << c.command << '"'; }
 };
+
+std::string ModeName(Mode mode) {
+    switch (mode) {
+    case Mode::Saver: return "Saver";
+    case Mode::Settings: return "Settings";
+    case Mode::Ended: return "Ended";
+    }
+    return "Unknown";
+}
 
 class ModeSelection : public ProgramFixture, public ::testing::WithParamInterface<ModeCase> {};
 
@@ -55,7 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ModeCase{"/c:1234", Mode::Settings}, ModeCase{"/c 1234", Mode::Settings},
                       ModeCase{"/p 123", Mode::Ended}, ModeCase{"/a", Mode::Ended}, ModeCase{" /s", Mode::Ended},
                       ModeCase{"/", Mode::Ended}, ModeCase{"s", Mode::Ended}, ModeCase{"-s", Mode::Ended},
-                      ModeCase{"/x", Mode::Ended}));
+                      ModeCase{"/x", Mode::Ended}),
+    [](const auto& info) { return testsupport::SpelledOut(info.param.command) + "_" + ModeName(info.param.mode); });
 
 class StartupTest : public ProgramFixture {};
 

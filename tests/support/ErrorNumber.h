@@ -1,7 +1,7 @@
 #pragma once
 // The run-time error number an action raises, or 0 when it raises none.
 
-#include "runtime/RuntimeError.h"
+#include "runtime/base/RuntimeError.h"
 
 template <typename Action>
 int ErrorNumberOf(Action&& action) {

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <vector>
 
 #include "engine/clsGyrobloom.h"
 #include "tests/support/ProgramFixture.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -14,6 +16,7 @@ struct MoveCase {
     std::vector<std::pair<float, float>> moves;  // pixels
     bool ends;
     int endsAtMove;  // 1-based, when it ends
+    friend void PrintTo(const MoveCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class SaverInput : public ProgramFixture, public ::testing::WithParamInterface<MoveCase> {};
@@ -62,7 +65,8 @@ INSTANTIATE_TEST_SUITE_P(
         MoveCase{"same x repeated", Concat(Horizontal(10), std::vector<std::pair<float, float>>(20, {19, 300})), false,
                  0},
         MoveCase{"zero first is not counted", Concat({{0, 0}}, Horizontal(10)), false, 0},
-        MoveCase{"zero first then eleven", Concat({{0, 0}}, Horizontal(11)), true, 12}));
+        MoveCase{"zero first then eleven", Concat({{0, 0}}, Horizontal(11)), true, 12}),
+    testsupport::NamedRow());
 
 class SaverWindow : public ProgramFixture {};
 
@@ -91,6 +95,7 @@ struct ScreenCase {
     int widthPx, heightPx;
     double dpr;
     int centerX, centerY;  // drawing units
+    friend void PrintTo(const ScreenCase& c, std::ostream* os) { *os << c.widthPx << "x" << c.heightPx << " at " << c.dpr; }
 };
 
 class SaverScreens : public ProgramFixture, public ::testing::WithParamInterface<ScreenCase> {};
@@ -120,7 +125,12 @@ INSTANTIATE_TEST_SUITE_P(Sizes, SaverScreens,
                                            ScreenCase{7680, 4320, 1.0, 14400, 8100},  // 4 twips a unit
                                            ScreenCase{1920, 1080, 2.0, 14400, 8100},   // 4K at 200%
                                            ScreenCase{1023, 768, 1.0, 7672, 5760},     // 7672.5 rounds down
-                                           ScreenCase{1025, 768, 1.0, 7688, 5760}));   // 7687.5 rounds up
+                                           ScreenCase{1025, 768, 1.0, 7688, 5760}),   // 7687.5 rounds up
+                         [](const auto& info) {
+                             const ScreenCase& c = info.param;
+                             return std::to_string(c.widthPx) + "x" + std::to_string(c.heightPx) + "_At" +
+                                    std::to_string(int(c.dpr * 100)) + "Percent";
+                         });
 
 // With a unit of several twips a pixel is a fraction of a unit; a pointer that
 // stands still must still count once.
