@@ -2,7 +2,8 @@
 # Sets up the machine, builds Gyrobloom and runs every test: the unit tests,
 # the Qt backend tests, the real-window tests under Xvfb and the real-sound
 # tests against a private PulseAudio server (release build), then the unit
-# tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# tests again under AddressSanitizer and UndefinedBehaviorSanitizer, and
+# bounded libFuzzer runs of the settings text conversions and the INI parser.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
@@ -14,3 +15,8 @@ ctest --preset release
 cmake --preset asan
 cmake --build --preset asan
 ctest --preset asan
+
+# The settings text and the INI parser under libFuzzer (clang), bounded runs.
+cmake --preset fuzz
+cmake --build --preset fuzz
+ctest --preset fuzz

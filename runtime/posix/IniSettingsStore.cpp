@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -23,7 +25,16 @@ constexpr mode_t kNewDirectoryMode = 0700;
 constexpr mode_t kNewFileMode = 0600;
 constexpr const char* kTemporarySuffix = "XXXXXX";  // mkstemp's pattern
 
-[[noreturn]] void FailAccess() { Raise(kErrPathFileAccess); }
+// The report says only "Path/File access error"; standard error says which
+// file and why, so that the user can mend it. `failed` is the path the
+// system refused when it is not the settings file itself.
+[[noreturn]] void FailAccess(const std::filesystem::path& file, const std::filesystem::path& failed, int error) {
+    std::string where = failed.empty() || failed == file ? "" : failed.string() + ": ";
+    std::fprintf(stderr, "%s: could not write the settings file %s: %s%s\n", program_invocation_short_name,
+                 file.c_str(), where.c_str(), std::strerror(error ? error : EIO));
+    std::fflush(stderr);
+    Raise(kErrPathFileAccess);
+}
 
 // The application names a directory and a file in it.
 bool IsFileName(const std::string& app) {
@@ -73,6 +84,7 @@ bool WriteAll(int fd, const std::string& text) {
     while (done < text.size()) {
         ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
         if (wrote < 0 && errno == EINTR) continue;
+        if (wrote == 0) errno = ENOSPC;
         if (wrote <= 0) return false;
         done += static_cast<size_t>(wrote);
     }
@@ -86,16 +98,22 @@ bool SyncDirectory(const std::filesystem::path& dir) {
 
 // Creates what is missing of the path; a new directory's entry is made
 // durable too, so the file inside it cannot vanish with its directory.
-void MakeDirectories(const std::filesystem::path& dir) {
+void MakeDirectories(const std::filesystem::path& dir, const std::filesystem::path& file) {
     std::filesystem::path partial;
+    int refused = 0;  // why the last missing part could not be made
     for (const auto& part : dir) {
         std::filesystem::path parent = partial.empty() ? std::filesystem::path(".") : partial;
         partial /= part;
         // A failure other than "exists" shows in the check below.
-        if (::mkdir(partial.c_str(), kNewDirectoryMode) == 0 && !SyncDirectory(parent)) FailAccess();
+        if (::mkdir(partial.c_str(), kNewDirectoryMode) == 0) {
+            if (!SyncDirectory(parent)) FailAccess(file, parent, errno);
+        } else if (errno != EEXIST) {
+            refused = errno;
+        }
     }
     struct stat info {};
-    if (::stat(dir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) FailAccess();
+    if (::stat(dir.c_str(), &info) != 0) FailAccess(file, dir, refused ? refused : errno);
+    if (!S_ISDIR(info.st_mode)) FailAccess(file, dir, ENOTDIR);
 }
 
 // A temporary exists only while its writer holds the lock, so one found by the
@@ -162,16 +180,23 @@ std::optional<std::string> IniSettingsStore::Get(const std::string& app, const s
 void IniSettingsStore::Save(const std::string& app, const std::string& section, const std::string& key,
                             const std::string& text) {
     if (!CanHold(app, section, key)) Raise(kErrInvalidCall);
-    if (mConfigDir.empty()) FailAccess();
+    if (mConfigDir.empty()) {
+        std::fprintf(stderr, "%s: could not write the settings: no configuration directory "
+                             "(neither XDG_CONFIG_HOME nor HOME is set, and the user has no home)\n",
+                     program_invocation_short_name);
+        Raise(kErrPathFileAccess);
+    }
     const std::filesystem::path dir = mConfigDir / app;
     const std::filesystem::path path = FilePath(app);
-    MakeDirectories(dir);
+    const auto fail = [&path](const std::filesystem::path& failed) { FailAccess(path, failed, errno); };
+    MakeDirectories(dir, path);
 
-    FileDescriptor lock(::open((path.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, kNewFileMode));
-    if (lock.Get() < 0) FailAccess();
+    const std::filesystem::path lockPath = path.string() + ".lock";
+    FileDescriptor lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, kNewFileMode));
+    if (lock.Get() < 0) fail(lockPath);
     int locked;
     while ((locked = ::flock(lock.Get(), LOCK_EX)) != 0 && errno == EINTR) {}
-    if (locked != 0) FailAccess();
+    if (locked != 0) fail(lockPath);
 
     const std::string temporaryPrefix = "." + app + ".ini.tmp.";
     RemoveLeftTemporaries(dir, temporaryPrefix);
@@ -182,10 +207,10 @@ void IniSettingsStore::Save(const std::string& app, const std::string& section, 
     mode_t mode = kNewFileMode;
     {
         FileDescriptor old(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-        if (old.Get() < 0 && errno != ENOENT) FailAccess();
+        if (old.Get() < 0 && errno != ENOENT) fail(path);
         if (old.Get() >= 0) {
             struct stat info {};
-            if (::fstat(old.Get(), &info) != 0 || !ReadAll(old.Get(), current)) FailAccess();
+            if (::fstat(old.Get(), &info) != 0 || !ReadAll(old.Get(), current)) fail(path);
             mode = info.st_mode & 07777;
         }
     }
@@ -194,16 +219,16 @@ void IniSettingsStore::Save(const std::string& app, const std::string& section, 
 
     std::string temporaryPath = (dir / (temporaryPrefix + kTemporarySuffix)).string();
     FileDescriptor temporary(::mkostemp(temporaryPath.data(), O_CLOEXEC));
-    if (temporary.Get() < 0) FailAccess();
+    if (temporary.Get() < 0) fail(dir);
     TemporaryFile cleanup(temporaryPath);
     if (::fchmod(temporary.Get(), mode) != 0 || !WriteAll(temporary.Get(), ini.Text()) ||
         ::fsync(temporary.Get()) != 0 || !temporary.Close())
-        FailAccess();
-    if (::rename(temporaryPath.c_str(), path.c_str()) != 0) FailAccess();
+        fail(temporaryPath);
+    if (::rename(temporaryPath.c_str(), path.c_str()) != 0) fail(path);
     cleanup.Keep();
 
     // The rename itself is durable only once the directory is.
-    if (!SyncDirectory(dir)) FailAccess();
+    if (!SyncDirectory(dir)) fail(dir);
 }
 
 }  // namespace vb

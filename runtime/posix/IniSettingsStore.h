@@ -27,7 +27,10 @@
 // CanHoldKey; an application name must be a plain file name) raises error 5
 // on Save and reads as nothing on Get. A failure to create, read or write the
 // files raises error 75 "Path/File access error"; the file then keeps its
-// previous contents.
+// previous contents, and standard error names the settings file and the
+// system's reason ("gyrobloom: could not write the settings file
+// /home/u/.config/Gyrobloom/Gyrobloom.ini: Permission denied"), since the
+// report itself cannot say more.
 
 #include <filesystem>
 #include <optional>

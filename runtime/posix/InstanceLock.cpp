@@ -10,15 +10,26 @@
 
 namespace vb {
 
+namespace {
+std::string LockName() { return "gyrobloom-" + std::to_string(::getuid()) + ".lock"; }
+}  // namespace
+
 std::filesystem::path InstanceLock::DefaultPath() {
     const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
-    std::filesystem::path dir = (runtimeDir && *runtimeDir) ? runtimeDir : "/tmp";
-    return dir / ("gyrobloom-" + std::to_string(::getuid()) + ".lock");
+    if (runtimeDir && *runtimeDir) return std::filesystem::path(runtimeDir) / LockName();
+    return FallbackPath();
 }
 
-InstanceLock::InstanceLock() : InstanceLock(DefaultPath()) {}
+std::filesystem::path InstanceLock::FallbackPath() { return std::filesystem::path("/tmp") / LockName(); }
+
+InstanceLock::InstanceLock() : InstanceLock(DefaultPath(), FallbackPath()) {}
 
 InstanceLock::InstanceLock(std::filesystem::path path) : mPath(std::move(path)) {}
+
+InstanceLock::InstanceLock(std::filesystem::path path, std::filesystem::path fallback)
+    : mPath(std::move(path)), mFallback(std::move(fallback)) {
+    if (mFallback == mPath) mFallback.clear();
+}
 
 InstanceLock::~InstanceLock() {
     if (mFd >= 0) ::close(mFd);
@@ -27,7 +38,14 @@ InstanceLock::~InstanceLock() {
 bool InstanceLock::AnotherInstanceRuns() {
     if (mAnswer) return *mAnswer;
     // O_NOFOLLOW: in /tmp another user could plant a link at our name.
-    mFd = ::open(mPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    constexpr int kFlags = O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW;
+    mFd = ::open(mPath.c_str(), kFlags, 0600);
+    if (mFd < 0 && !mFallback.empty()) {
+        // Every copy started in this environment fails here the same way and
+        // meets the others at the fallback.
+        mPath = mFallback;
+        mFd = ::open(mPath.c_str(), kFlags, 0600);
+    }
     if (mFd < 0) {
         // Without a lock file nothing can be told; running twice is better
         // than never running.

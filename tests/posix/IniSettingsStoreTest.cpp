@@ -1,5 +1,6 @@
 #include "runtime/posix/IniSettingsStore.h"
 
+#include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
 #include <signal.h>
@@ -230,6 +231,50 @@ TEST(IniSettingsStore, FailedSaveRaisesError75AndKeepsTheFile) {
         fs::permissions(dir.File(), fs::perms::owner_read, fs::perm_options::add);
         EXPECT_EQ(ReadText(dir.File()), before);
         EXPECT_EQ(Names(dir.App()), kStoreFiles);
+    }
+}
+
+// What the report cannot say goes to standard error: the file, and why.
+TEST(IniSettingsStore, FailedSaveNamesTheFileAndTheReasonOnStandardError) {
+    struct Case {
+        const char* name;
+        std::function<void(const ScratchDir&)> damage;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"ReadOnlyDirectory",
+         [](const ScratchDir& d) {
+             WriteText(d.File(), "[Settings]\n");
+             fs::permissions(d.App(), fs::perms(0555));
+         },
+         ": Permission denied"},
+        {"ADirectoryInTheFilesPlace", [](const ScratchDir& d) { fs::create_directories(d.File()); }, ": Is a directory"},
+        {"UnreadableFile",
+         [](const ScratchDir& d) {
+             WriteText(d.File(), "[Settings]\n");
+             fs::permissions(d.File(), fs::perms::none);
+         },
+         ": Permission denied"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir;
+        fs::create_directories(dir.App());
+        fs::permissions(dir.App(), fs::perms(0777));
+        c.damage(dir);
+        const fs::path log = dir.path / "stderr.log";
+        const int error = Wait(Spawn([&] {
+            const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+            if (out < 0 || ::dup2(out, STDERR_FILENO) < 0) return 97;
+            if (::geteuid() == 0 && (::setgroups(0, nullptr) || ::setgid(65534) || ::setuid(65534))) return 98;
+            return ErrorOf([&] { IniSettingsStore(dir.path).Save(kApp, kSection, "Mirror", "True"); });
+        }));
+        fs::permissions(dir.App(), fs::perms::owner_all, fs::perm_options::add);
+        EXPECT_EQ(error, kErrPathFileAccess) << "97: no log, 98: could not give up root, 99: another error";
+        const std::string said = ReadText(log);
+        EXPECT_NE(said.find("could not write the settings file " + dir.File().string()), std::string::npos) << said;
+        EXPECT_NE(said.find(c.reason), std::string::npos) << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
     }
 }
 

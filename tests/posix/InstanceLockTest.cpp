@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <ostream>
 #include <memory>
 #include <string>
 
@@ -63,3 +66,50 @@ TEST_F(InstanceLockTest, ALinkPlantedAtTheLockPathIsNotFollowed) {
 }
 
 }  // namespace
+
+// A runtime directory the lock cannot be made in: the copies meet in the
+// fallback instead of all running.
+struct UnusableDirCase {
+    const char* name;
+    std::function<fs::path(const fs::path& scratch)> make;  // the runtime directory
+    friend void PrintTo(const UnusableDirCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class InstanceLockFallback : public InstanceLockTest, public ::testing::WithParamInterface<UnusableDirCase> {};
+
+TEST_P(InstanceLockFallback, ASecondCopyIsStillRefused) {
+    const fs::path runtimeDir = GetParam().make(dir);
+    const fs::path fallback = dir / "fallback.lock";
+    vb::InstanceLock first(runtimeDir / "gyrobloom.lock", fallback);
+    EXPECT_FALSE(first.AnotherInstanceRuns());
+    EXPECT_EQ(first.Path(), fallback);
+    EXPECT_TRUE(vb::InstanceLock(runtimeDir / "gyrobloom.lock", fallback).AnotherInstanceRuns());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RuntimeDirs, InstanceLockFallback,
+    ::testing::Values(UnusableDirCase{"Missing", [](const fs::path& d) { return d / "gone"; }},
+                      UnusableDirCase{"AFileNotADirectory",
+                                      [](const fs::path& d) {
+                                          std::ofstream(d / "plain") << "x";
+                                          return d / "plain";
+                                      }},
+                      // Read-only even for root.
+                      UnusableDirCase{"ReadOnly", [](const fs::path&) { return fs::path("/proc"); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(InstanceLockTest, AUsableRuntimeDirectoryKeepsTheLockThere) {
+    vb::InstanceLock lock(path, dir / "fallback.lock");
+    EXPECT_FALSE(lock.AnotherInstanceRuns());
+    EXPECT_EQ(lock.Path(), path);
+    EXPECT_FALSE(fs::exists(dir / "fallback.lock"));
+}
+
+TEST_F(InstanceLockTest, TheFallbackIsTheLockOfAnUnsetRuntimeDirectory) {
+    const char* set = std::getenv("XDG_RUNTIME_DIR");
+    const std::string saved = set ? set : "";
+    ::unsetenv("XDG_RUNTIME_DIR");
+    const fs::path unset = vb::InstanceLock::DefaultPath();
+    if (set) ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+    EXPECT_EQ(vb::InstanceLock::FallbackPath(), unset);
+}

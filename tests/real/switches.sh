@@ -42,6 +42,19 @@ at_once /s
 at_once /c
 check "the first saver still runs" running "$first"
 
+# A runtime directory the lock cannot be made in (missing, or read-only):
+# the copies meet at the lock in /tmp instead, and a second one still ends.
+kill "$first" 2>/dev/null; wait "$first" 2>/dev/null
+for runtime_dir in "$T/missing" /proc; do
+    export XDG_RUNTIME_DIR=$runtime_dir
+    start_program /s
+    unusable=$PROGRAM_PID
+    if wait_for_window "$unusable" 10 >/dev/null; then pass "/s runs with XDG_RUNTIME_DIR=$runtime_dir"; else fail "/s runs with XDG_RUNTIME_DIR=$runtime_dir"; fi
+    at_once /s
+    kill "$unusable" 2>/dev/null; wait "$unusable" 2>/dev/null
+done
+export XDG_RUNTIME_DIR=$T/xdg
+
 # Without a display there is nothing to draw on: a plain message, status 1.
 message=$(env -u DISPLAY -u WAYLAND_DISPLAY "$GYROBLOOM" /s 2>&1)
 status=$?
