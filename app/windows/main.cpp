@@ -5,13 +5,11 @@
 
 #include "runtime/win32/Win32Api.h"
 
-#include <exception>
 #include <memory>
-#include <new>
 
 #include "audio/win32/Win32MixerWaveIn.h"
 #include "runtime/Platform.h"
-#include "runtime/RuntimeError.h"
+#include "runtime/base/RuntimeError.h"
 #include "runtime/win32/RegistrySettingsStore.h"
 #include "runtime/win32/Win32Platform.h"
 #include "startup/modSubs.h"
@@ -23,13 +21,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
     // Main ends the process itself; an error it does not handle ends the run
     // with the standard report, as one raised in a window's handler does.
-    try {
-        modSubs::Main();
-    } catch (const vb::RuntimeError& error) {
-        vb::ReportUnhandledError(error);
-    } catch (const std::bad_alloc&) {
-        vb::ReportUnhandledError(vb::RuntimeError(vb::kErrOutOfMemory, vb::ErrorText(vb::kErrOutOfMemory)));
-    } catch (const std::exception&) {
-        vb::ReportUnhandledError(vb::RuntimeError(vb::kErrInvalidCall, vb::ErrorText(vb::kErrInvalidCall)));
-    }
+    vb::ReportingProgramErrors([] { modSubs::Main(); });
+    return 0;  // not reached: Main and the error report both end the process
 }

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "runtime/RuntimeError.h"
+#include "runtime/base/RuntimeError.h"
 #include "runtime/win32/Win32Text.h"
 
 namespace vb {

@@ -13,7 +13,7 @@
 
 #include "runtime/win32/Win32Api.h"
 
-#include "runtime/Units.h"
+#include "runtime/base/Units.h"
 #include "runtime/WindowBackend.h"
 
 namespace vb {

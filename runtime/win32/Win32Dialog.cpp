@@ -5,8 +5,8 @@
 #include <cassert>
 #include <cmath>
 
-#include "runtime/DialogControls.h"
-#include "runtime/RuntimeError.h"
+#include "runtime/controls/DialogControls.h"
+#include "runtime/base/RuntimeError.h"
 #include "runtime/win32/Win32DialogControls.h"
 #include "runtime/win32/Win32EventGuard.h"
 #include "runtime/win32/Win32Text.h"
@@ -52,7 +52,7 @@ public:
         const UINT dpi = UINT(std::lround(1440.0 / twipsPerPixel));
         mFont = DialogFont(dpi);
         const DialogLayout& layout = controls->Layout();
-        const SIZE client{std::lround(layout.clientWidth / twipsPerPixel), std::lround(layout.clientHeight / twipsPerPixel)};
+        const SIZE client{TwipsToPixels(layout.clientWidth, twipsPerPixel), TwipsToPixels(layout.clientHeight, twipsPerPixel)};
         const SIZE outer = OuterSizeFor(client, kStyle, kExStyle, dpi);
 
         MONITORINFO monitor{};
@@ -142,7 +142,9 @@ private:
             if (found == mRoutes.scrolls.end()) return 0;
             const auto route = found->second;
             const int request = LOWORD(wParam);
-            ForwardToProgram([&] { route(request); });
+            // Positions fit 16 bits: a scroll bar's range is Integer.
+            const int position = short(HIWORD(wParam));
+            ForwardToProgram([&] { route(request, position); });
             return 0;
         }
         case WM_NOTIFY: {

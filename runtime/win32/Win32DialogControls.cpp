@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/DialogControls.h"
+#include "runtime/controls/DialogControls.h"
 #include "runtime/win32/Win32EventGuard.h"
 #include "runtime/win32/Win32Text.h"
 #include "runtime/win32/Win32Windows.h"
@@ -20,11 +20,9 @@ constexpr const wchar_t* kOldProcProperty = L"Gyrobloom.OldProc";
 constexpr const wchar_t* kFontProperty = L"Gyrobloom.Font";
 constexpr const wchar_t* kBoxedProperty = L"Gyrobloom.Boxed";
 
-int Pixels(double twips, double twipsPerPixel) { return int(std::lround(twips / twipsPerPixel)); }
-
 RECT PixelRectOf(const TwipsRect& r, double twipsPerPixel) {
-    const int left = Pixels(r.left, twipsPerPixel), top = Pixels(r.top, twipsPerPixel);
-    return RECT{left, top, left + Pixels(r.width, twipsPerPixel), top + Pixels(r.height, twipsPerPixel)};
+    const int left = TwipsToPixels(r.left, twipsPerPixel), top = TwipsToPixels(r.top, twipsPerPixel);
+    return RECT{left, top, left + TwipsToPixels(r.width, twipsPerPixel), top + TwipsToPixels(r.height, twipsPerPixel)};
 }
 
 // --- Views: the portable state, shown in the native controls ---------------
@@ -316,7 +314,7 @@ private:
         SetPropW(bar, kOldProcProperty, reinterpret_cast<HANDLE>(GetWindowLongPtrW(bar, GWLP_WNDPROC)));
         SetWindowLongPtrW(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ScrollBarKeysProc));
 
-        mRoutes.scrolls[bar] = [bar, &control](int request) {
+        mRoutes.scrolls[bar] = [bar, &control](int request, int position) {
             switch (request) {
             case SB_LINELEFT: control.UserScroll(ScrollAction::LineLeft); break;
             case SB_LINERIGHT: control.UserScroll(ScrollAction::LineRight); break;
@@ -324,8 +322,8 @@ private:
             case SB_PAGERIGHT: control.UserScroll(ScrollAction::PageRight); break;
             case SB_LEFT: control.UserScroll(ScrollAction::ToMin); break;
             case SB_RIGHT: control.UserScroll(ScrollAction::ToMax); break;
-            case SB_THUMBTRACK: control.UserThumbDrag(Integer(TrackPosition(bar))); break;
-            case SB_THUMBPOSITION: control.UserThumbRelease(Integer(TrackPosition(bar))); break;
+            case SB_THUMBTRACK: control.UserThumbDrag(Integer(position)); break;
+            case SB_THUMBPOSITION: control.UserThumbRelease(Integer(position)); break;
             case SB_ENDSCROLL:
                 // A drag the bar ended without a final position.
                 if (control.Dragging()) control.UserThumbRelease(control.ThumbPosition());
@@ -335,14 +333,6 @@ private:
             SetScrollPos(bar, SB_CTL, control.ThumbPosition(), TRUE);
         };
         control.Attach(std::make_unique<ScrollBarView>(bar, mAlive));
-    }
-
-    static int TrackPosition(HWND bar) {
-        SCROLLINFO info{};
-        info.cbSize = sizeof(info);
-        info.fMask = SIF_TRACKPOS;
-        GetScrollInfo(bar, SB_CTL, &info);
-        return info.nTrackPos;
     }
 
     void CheckBoxWindow(CheckBox& control, HWND parent, const RECT& rect, int id) {

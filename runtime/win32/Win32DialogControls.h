@@ -18,7 +18,8 @@ class DialogControls;
 // messages) or by the sending window (scroll bars, the tab strip).
 struct Win32DialogRoutes {
     std::map<int, std::function<void()>> clicks;
-    std::map<HWND, std::function<void(int request)>> scrolls;  // WM_HSCROLL's request (SB_...)
+    // WM_HSCROLL's request (SB_...) and, for the thumb, its position.
+    std::map<HWND, std::function<void(int request, int position)>> scrolls;
     std::map<HWND, std::function<void()>> tabChanges;          // TCN_SELCHANGE
     int defaultId = 0;                                          // 0: no default button
 };

@@ -15,7 +15,7 @@
 
 #include <functional>
 
-#include "runtime/qt/FrameClock.h"
+#include "runtime/FrameClock.h"
 
 namespace vb {
 

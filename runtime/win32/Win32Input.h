@@ -5,7 +5,7 @@
 
 #include "runtime/win32/Win32Api.h"
 
-#include "runtime/VbTypes.h"
+#include "runtime/base/VbTypes.h"
 
 namespace vb {
 

@@ -6,7 +6,7 @@
 
 #include "runtime/win32/Win32Api.h"
 
-#include "runtime/Units.h"
+#include "runtime/base/Units.h"
 
 namespace vb {
 
