@@ -18,7 +18,7 @@ for tool in wine wineserver Xvfb xdotool xwininfo pulseaudio pactl paplay sox; d
 done
 
 export WINEPREFIX=$T/pfx WINEARCH=win32 WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export WINEDEBUG=-all,warn+debugstr
+export WINEDEBUG=-all,warn+seh  # OutputDebugString appears as warn:seh
 KEY='HKCU\Software\VB and VBA Program Settings\Gyrobloom\Settings'
 TWIPS_PER_PIXEL=15  # Xvfb: 96 dots per inch
 
@@ -45,7 +45,7 @@ run_scr() {
     PIDS+=($PROGRAM_PID)
 }
 ends() { wait_for_exit "$PROGRAM_PID" "${1:-5}" && [ "$EXIT_STATUS" -eq 0 ]; }
-messages() { sed -n 's/.*Gyrobloom message: \(.*\)\\n.*/\1/p' "$LOG"; }
+messages() { sed -n 's/.*OutputDebugString.*"Gyrobloom message: \(.*\)\\n"$/\1/p' "$LOG"; }
 
 # window_named NAME: the id of the program's visible window with that title.
 window_named() {
@@ -58,6 +58,7 @@ window_named() {
     done
     return 1
 }
+has_window() { window_named "$1" >/dev/null; }
 # geometry WINDOW: sets WX WY WW WH (outer, as Wine draws the frame itself).
 geometry() {
     eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print "WX=" $NF} /Absolute upper-left Y/ {print "WY=" $NF}
@@ -169,7 +170,7 @@ open_dialog() {
 wine reg delete "$KEY" /f >/dev/null 2>&1
 if open_dialog /c; then
     pass "/c shows \"Screen Saver Properties\""
-    check "/c shows the preview" window_named Preview
+    check "/c shows the preview" has_window Preview
     check "the dialog's client area is 4470 x 5085 twips at 96 DPI" [ "$((WW - 2 * (DX - WX)))" -eq "$(px "${CLIENT[0]}")" ]
     before=$(region_sum "${PAGES[@]}")
     click "${RAYS_TAB[@]}"
@@ -182,9 +183,15 @@ if open_dialog /c; then
     values=$(wine reg query "$KEY" 2>/dev/null | tr -d '\r' | grep -c REG_SZ)
     check "OK writes the fourteen values as REG_SZ ($values)" [ "$values" -eq 14 ]
     check "OK stores the number of rays shown (3 + 1)" [ "$(reg_value "Number of Rays")" = 4 ]
-    for pair in "Horizontal Size=75" "Line Length=5" "Ray Width=25" "Mirror=False" "Random=True" \
-        "Pulse In/Out=False" "Draw Style=0" "Color Scale=95"; do
-        check "OK stores $pair" [ "$(reg_value "${pair%%=*}")" = "${pair#*=}" ]
+    # With Random on (the default) the animation itself flips Mirror and the
+    # pulses, so those are only checked for their form.
+    for flag in "Mirror" "Pulse In/Out" "Pulse Rotation"; do
+        got=$(reg_value "$flag")
+        check "OK stores $flag as True or False (read back: $got)" [ "$got" = True -o "$got" = False ]
+    done
+    for pair in "Horizontal Size=75" "Line Length=5" "Ray Width=25" "Random=True" "Draw Style=0" "Color Scale=95"; do
+        got=$(reg_value "${pair%%=*}")
+        check "OK stores $pair (read back: $got)" [ "$got" = "${pair#*=}" ]
     done
 else
     fail "/c shows \"Screen Saver Properties\""
