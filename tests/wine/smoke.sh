@@ -3,7 +3,10 @@
 # its meter with music played into a private PulseAudio server, the
 # settings dialog with the registry, and a run without any sound server.
 #
-# Usage: smoke.sh PATH/TO/Gyrobloom.scr
+# Usage: smoke.sh PATH/TO/Gyrobloom.scr [TEST.exe...]
+#
+# Test programs given after the saver (GoogleTest suites cross-compiled for
+# Windows) run first, in the same prefix and on the same display.
 #
 # One X server, one throw-away Wine prefix and one sound server serve every
 # case; everything is stopped by PID (and the prefix's wineserver with -k)
@@ -11,6 +14,8 @@
 # read from Wine's debug log (OutputDebugString).
 
 SCR=${1:?path of Gyrobloom.scr}
+shift
+SUITES=("$@")
 source "$(dirname "$0")/../real/lib.sh" "$SCR" .
 
 for tool in wine wineserver Xvfb xdotool xwininfo pulseaudio pactl paplay sox; do
@@ -79,6 +84,17 @@ coloured_pixels() {
         /usr/bin/convert "$T/shot.png" -colorspace Gray -threshold 0 -format '%[fx:int(mean*w*h+0.5)]' info:
 }
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+
+# --- The cross-compiled test suites --------------------------------------------
+for suite in "${SUITES[@]}"; do
+    name=$(basename "$suite" .exe)
+    if WINEDEBUG=-all wine "$suite" --gtest_brief=1 >"$T/$name.log" 2>&1; then
+        pass "$name passes under Wine ($(grep -o '[0-9]* tests* from' "$T/$name.log" | head -n1 | cut -d' ' -f1) tests)"
+    else
+        fail "$name passes under Wine"
+        grep -E 'FAILED|Failure|error' "$T/$name.log" | head -20
+    fi
+done
 
 # --- Switches that end at once --------------------------------------------------
 for switch in "/p 1234" "/a"; do
