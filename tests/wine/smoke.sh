@@ -112,7 +112,7 @@ start_pulse
 # what is played.
 pactl set-default-source test_sink.monitor
 sox -n -r 44100 -c 2 -b 16 "$T/sine.wav" synth 30 sine 440 vol 0.5
-paplay --latency-msec=20 "$T/sine.wav" &
+paplay --latency-msec=20 "$T/sine.wav" 2>/dev/null &
 PIDS+=($!)
 
 run_scr /s
@@ -187,7 +187,9 @@ wine reg delete "$KEY" /f >/dev/null 2>&1
 if open_dialog /c; then
     pass "/c shows \"Screen Saver Properties\""
     check "/c shows the preview" has_window Preview
-    check "the dialog's client area is 4470 x 5085 twips at 96 DPI" [ "$((WW - 2 * (DX - WX)))" -eq "$(px "${CLIENT[0]}")" ]
+    WW96=$WW frame=$((WW - $(px "${CLIENT[0]}")))
+    check "the dialog is 4470 twips (298 pixels at 96 DPI) wide inside a thin frame ($frame pixels)" \
+        [ "$frame" -ge 0 -a "$frame" -le 16 ]
     before=$(region_sum "${PAGES[@]}")
     click "${RAYS_TAB[@]}"
     check "a click on \"Rays\" turns the page" [ "$before" != "$(region_sum "${PAGES[@]}")" ]
@@ -224,6 +226,25 @@ if open_dialog /c:1234; then
 else
     fail "/c:1234 shows \"Screen Saver Properties\""
 fi
+
+# --- At 150%: the dialog sized from twips by the DPI -------------------------
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+wineserver -k
+TWIPS_PER_PIXEL=10
+wine reg delete "$KEY" /f >/dev/null 2>&1
+if open_dialog /c; then
+    check "at 144 DPI the dialog grows by what 4470 twips gain (298 -> 447 pixels): $WW96 -> $WW" \
+        [ "$((WW - WW96))" -eq $(($(px "${CLIENT[0]}") - 298)) ]
+    click "${CANCEL_BUTTON[@]}"
+    ends 5
+    check "... and its Cancel button is where the layout puts it (ended, nothing written)" \
+        [ "$EXIT_STATUS" -eq 0 -a "$(wine reg query "$KEY" 2>/dev/null | tr -d '\r' | grep -c REG_SZ)" -eq 0 ]
+else
+    fail "/c shows \"Screen Saver Properties\" at 144 DPI"
+fi
+wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
+wineserver -k
+TWIPS_PER_PIXEL=15
 
 # --- No sound server at all --------------------------------------------------
 for pid in "${PIDS[@]}"; do
