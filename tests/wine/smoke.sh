@@ -149,11 +149,21 @@ check "the first instance still runs" running "$SAVER"
 xdotool key a
 check "a key press ends the saver" ends 5
 
+# The pointer starts at x = 0, where the move Windows reports as the window
+# appears is not counted; each move below changes the horizontal position
+# once.
+xdotool mousemove 0 500
 run_scr /s
 dismiss_message "Couldn't get waveout meter" >/dev/null
 sleep 0.5
-for x in $(seq 200 30 560); do xdotool mousemove "$x" 500; sleep 0.05; done
-check "horizontal mouse moves end the saver" ends 5
+for i in $(seq 10); do xdotool mousemove $((100 + 10 * i)) 500; sleep 0.1; done
+sleep 0.5
+check "ten horizontal mouse moves leave the saver running" running "$PROGRAM_PID"
+for y in 600 700 800 900 100 200 300 400 550 650 750 850; do xdotool mousemove 200 "$y"; sleep 0.1; done
+sleep 0.5
+check "twelve vertical mouse moves leave the saver running" running "$PROGRAM_PID"
+xdotool mousemove 215 850
+check "the eleventh horizontal move ends the saver" ends 5
 
 # --- The settings dialog and the registry -------------------------------------
 px() { echo $(((($1 * 2) + TWIPS_PER_PIXEL) / (2 * TWIPS_PER_PIXEL))); }
