@@ -63,7 +63,6 @@ window_named() {
     done
     return 1
 }
-has_window() { window_named "$1" >/dev/null; }
 # geometry WINDOW: sets WX WY WW WH (outer, as Wine draws the frame itself).
 geometry() {
     eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print "WX=" $NF} /Absolute upper-left Y/ {print "WY=" $NF}
@@ -196,7 +195,13 @@ open_dialog() {
 wine reg delete "$KEY" /f >/dev/null 2>&1
 if open_dialog /c; then
     pass "/c shows \"Screen Saver Properties\""
-    check "/c shows the preview" has_window Preview
+    if PREVIEW=$(window_named Preview); then
+        geometry "$PREVIEW"
+        check "/c shows the preview in the top-left corner" [ "$WX,$WY" = "0,0" ]
+        geometry "$DIALOG"
+    else
+        fail "/c shows the preview"
+    fi
     WW96=$WW frame=$((WW - $(px "${CLIENT[0]}")))
     check "the dialog is 4470 twips (298 pixels at 96 DPI) wide inside a thin frame ($frame pixels)" \
         [ "$frame" -ge 0 -a "$frame" -le 16 ]
