@@ -35,7 +35,6 @@ Win32FramePacer::Win32FramePacer(double refreshHz, std::function<void()> pump)
     // High-resolution timers exist from Windows 10 1803; before that the
     // system timer's period is raised to 1 ms while the program runs.
     mTimer = CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
-    mHighResolution = mTimer != nullptr;
     if (!mTimer) {
         mTimer = CreateWaitableTimerW(nullptr, FALSE, nullptr);
         mPeriodRaised = timeBeginPeriod(1) == TIMERR_NOERROR;

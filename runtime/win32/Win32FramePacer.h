@@ -41,7 +41,6 @@ private:
     std::function<void()> mPump;
     FrameClock mClock;
     HANDLE mTimer = nullptr;
-    bool mHighResolution = false;
     bool mPeriodRaised = false;
     bool mUseDwm = false;
     int mQuickFlushes = 0;
