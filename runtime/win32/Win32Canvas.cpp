@@ -1,0 +1,106 @@
+#include "runtime/win32/Win32Canvas.h"
+
+#include <cmath>
+
+namespace vb {
+namespace {
+
+constexpr Integer kStyleInvisible = 5;
+
+DWORD CosmeticStyle(Integer style) {
+    switch (style) {
+    case 1: return PS_DASH;
+    case 2: return PS_DOT;
+    case 3: return PS_DASHDOT;
+    case 4: return PS_DASHDOTDOT;
+    case kStyleInvisible: return PS_NULL;
+    default: return PS_SOLID;  // 0 solid, 6 inside solid
+    }
+}
+
+int Round(double value) { return int(std::lround(value)); }
+
+}  // namespace
+
+Win32Canvas::Win32Canvas(const UnitScale& scale, Long backColor)
+    : mScale(scale), mBackColor(COLORREF(backColor) & 0xFFFFFF), mBackBrush(CreateSolidBrush(mBackColor)) {}
+
+Win32Canvas::~Win32Canvas() {
+    ReleasePen();
+    DeleteObject(mBackBrush);
+}
+
+void Win32Canvas::Bind(HDC dc, SIZE area) {
+    ReleasePen();
+    mDc = dc;
+    mArea = area;
+    if (mDc) SetBkColor(mDc, mBackColor);
+}
+
+void Win32Canvas::Erase(HDC dc, const RECT& rect) const { FillRect(dc, &rect, mBackBrush); }
+
+void Win32Canvas::Cls() {
+    if (!mDc) return;
+    const RECT all{0, 0, mArea.cx, mArea.cy};
+    Erase(mDc, all);
+}
+
+void Win32Canvas::DrawWidth(Integer width) {
+    mDrawWidth = width;
+    mPenValid = false;
+}
+
+void Win32Canvas::DrawStyle(Integer style) {
+    mDrawStyle = style;
+    mPenValid = false;
+}
+
+int Win32Canvas::PenPixels() const {
+    const int pixels = Round(mScale.PenPixels(mDrawWidth));
+    return pixels < 1 ? 1 : pixels;
+}
+
+void Win32Canvas::ReleasePen() {
+    if (mDc && mOldPen) SelectObject(mDc, mOldPen);
+    mOldPen = nullptr;
+    if (mPen) DeleteObject(mPen);
+    mPen = nullptr;
+    mPenValid = false;
+}
+
+void Win32Canvas::SelectPen(COLORREF color) {
+    if (mPenValid && mPenColor == color) return;
+    HPEN pen = nullptr;
+    const int width = PenPixels();
+    if (mDrawStyle == kStyleInvisible) {
+        pen = CreatePen(PS_NULL, 0, color);
+    } else if (mDrawWidth == 1 && width == 1) {
+        // The gaps of a dashed pen show the background colour.
+        pen = CreatePen(int(CosmeticStyle(mDrawStyle)), 1, color);
+    } else {
+        LOGBRUSH brush{BS_SOLID, color, 0};
+        pen = ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND | PS_JOIN_ROUND, DWORD(width), &brush, 0,
+                           nullptr);
+    }
+    if (!pen) return;  // out of GDI objects: the line is not drawn
+    HGDIOBJ previous = SelectObject(mDc, pen);
+    if (!mOldPen) mOldPen = previous;
+    if (mPen) DeleteObject(mPen);
+    mPen = pen;
+    mPenColor = color;
+    mPenValid = true;
+}
+
+void Win32Canvas::Line(Single x1, Single y1, Single x2, Single y2, Long color) {
+    if (!mDc) return;
+    SelectPen(COLORREF(color) & 0xFFFFFF);
+    if (!mPenValid) return;
+    const int fromX = Round(mScale.UnitsToPixels(x1)), fromY = Round(mScale.UnitsToPixels(y1));
+    const int toX = Round(mScale.UnitsToPixels(x2)), toY = Round(mScale.UnitsToPixels(y2));
+    MoveToEx(mDc, fromX, fromY, nullptr);
+    LineTo(mDc, toX, toY);
+    // A thin line leaves out its last pixel; a line is drawn from end to end.
+    if (mDrawWidth == 1 && PenPixels() == 1 && (mDrawStyle == 0 || mDrawStyle == 6)) SetPixelV(mDc, toX, toY, mPenColor);
+}
+
+}  // namespace vb

@@ -1,0 +1,63 @@
+#pragma once
+// The Windows backend of the form runtime, on Win32 and GDI.
+//
+// Implemented:
+//  - Command: the command line after the program's path, as the screen-saver
+//    host passes it ("/s", "/c:1234", "/p 1234");
+//  - PrevInstance: a named mutex of the user's session, taken at the first
+//    call and held for the life of the process;
+//  - DoEvents: runs the pending window messages (the dialog's keyboard
+//    navigation included), then presents and waits for the next display
+//    frame (Win32FramePacer);
+//  - End: flushes standard output and error and ends the process at once;
+//  - MsgBox: MessageBox captioned "Gyrobloom" (Win32MessageBox);
+//  - Settings: the store handed in (the registry in the program);
+//  - DecimalSeparator from the user's locale, ClockSeed from the clock;
+//  - Screen: the start monitor in its own pixels, 1440 / its DPI twips per
+//    pixel (the process is per-monitor DPI aware);
+//  - CreateWindow: drawing windows (Win32DrawingWindow) and dialogs built
+//    from their layout (Win32Dialog).
+// Not implemented: windows spanning several monitors; a window keeps the
+// DPI of the monitor it opened on.
+
+#include <memory>
+#include <string>
+
+#include "runtime/Platform.h"
+#include "runtime/win32/Win32FramePacer.h"
+#include "runtime/win32/Win32InstanceMutex.h"
+
+namespace vb {
+
+class Win32Platform final : public Platform {
+public:
+    explicit Win32Platform(std::unique_ptr<SettingsStore> settings);
+    ~Win32Platform() override;
+
+    std::string Command() const override;
+    bool PrevInstance() override;
+    void DoEvents() override;
+    [[noreturn]] void End(int exitCode) override;
+    void MsgBox(const std::string& text) override;
+    SettingsStore& Settings() override;
+    char DecimalSeparator() const override;
+    std::uint32_t ClockSeed() override;
+    ScreenMetrics Screen() const override;
+    std::unique_ptr<WindowBackend> CreateWindow(const WindowSpec& spec, WindowEvents& events,
+                                                const UnitScale& scale) override;
+
+    Win32FramePacer& Pacer() { return mPacer; }
+
+    // The argument text of a whole command line: what follows the program's
+    // path (quoted or not), without the blanks before it.
+    static std::string ArgumentsOf(const std::wstring& commandLine);
+    // Runs every pending message of this thread.
+    static void PumpMessages();
+
+private:
+    std::unique_ptr<SettingsStore> mSettings;
+    Win32InstanceMutex mInstance;
+    Win32FramePacer mPacer;
+};
+
+}  // namespace vb

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what the Windows build and its tests need on Debian or Ubuntu:
+# the MinGW-w64 cross compiler, GoogleTest's sources, 32-bit Wine, and the
+# tools of the Wine-on-Xvfb tests. Safe to run again: it installs only what
+# is missing.
+set -euo pipefail
+
+packages=(
+  cmake make g++-mingw-w64-i686 googletest
+  wine wine32:i386
+  xvfb xdotool x11-utils imagemagick pulseaudio pulseaudio-utils sox
+)
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+# 32-bit Wine comes from the i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
