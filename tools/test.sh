@@ -20,3 +20,6 @@ ctest --preset asan
 cmake --preset fuzz
 cmake --build --preset fuzz
 ctest --preset fuzz
+
+# Gyrobloom.scr, cross-built with MinGW-w64 and tested under Wine on Xvfb.
+tools/test-windows.sh
