@@ -107,6 +107,10 @@ void Form::OnMouseMove(Integer button, Integer shift, double xPx, double yPx) {
 
 void Form::OnCloseRequested() { CloseRequested(); }
 
+void Form::OnResized() {
+    if (IsLoaded()) Form_Resize();
+}
+
 Single ScreenWidth() {
     ScreenMetrics screen = App().Screen();
     return Single(UnitScale(screen).PixelsToUnits(screen.widthPx));

@@ -52,12 +52,15 @@ public:
     void OnKeyDown(Integer keyCode, Integer shift) override;
     void OnMouseMove(Integer button, Integer shift, double xPx, double yPx) override;
     void OnCloseRequested() override;
+    // Runs Form_Resize; nothing for a window that is not loaded.
+    void OnResized() override;
 
 protected:
     virtual void Form_Load() {}
     virtual void Form_Unload() {}
     virtual void Form_KeyDown(Integer /*KeyCode*/, Integer /*Shift*/) {}
     virtual void Form_MouseMove(Integer /*Button*/, Integer /*Shift*/, Single /*X*/, Single /*Y*/) {}
+    virtual void Form_Resize() {}
     // What the close box does; by default it unloads the window.
     virtual void CloseRequested() { Unload(); }
 

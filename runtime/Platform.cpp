@@ -41,8 +41,10 @@ Single Rnd() { return App().Random().Next(); }
 
 void ReportUnhandledError(const RuntimeError& error) {
     std::string report = error.Report();
-    std::fprintf(stderr, "%s\n", report.c_str());
-    std::fflush(stderr);
+    if (!App().MessagesGoToStandardError()) {
+        std::fprintf(stderr, "%s\n", report.c_str());
+        std::fflush(stderr);
+    }
     App().MsgBox(report);
     App().End(1);
     std::abort();

@@ -37,6 +37,9 @@ public:
     [[noreturn]] virtual void End(int exitCode) = 0;
     // A modal box with an OK button, captioned kAppTitle.
     virtual void MsgBox(const std::string& text) = 0;
+    // True for a backend whose message boxes are lines on standard error
+    // (a program nobody can answer a box in).
+    virtual bool MessagesGoToStandardError() const { return false; }
     virtual SettingsStore& Settings() = 0;
     // The character the user's locale writes between the whole and the
     // fractional part of a number.
@@ -72,7 +75,8 @@ void Randomize();
 Single Rnd();
 
 // The standard report for an error nobody handled: a message box and the
-// same text on standard error, then the run ends with status 1.
+// same text on standard error (once, where message boxes are written there),
+// then the run ends with status 1.
 [[noreturn]] void ReportUnhandledError(const RuntimeError& error);
 
 // Runs an entry point or an event's handler; a failure it does not handle

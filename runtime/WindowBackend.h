@@ -45,8 +45,12 @@ public:
     virtual void OnKeyDown(Integer keyCode, Integer shift) = 0;
     // Position in logical pixels relative to the window's drawing area.
     virtual void OnMouseMove(Integer button, Integer shift, double xPx, double yPx) = 0;
-    // The user asked to close the window (close box, window manager).
+    // The user asked to close the window (close box, window manager), or
+    // the system is ending the program's use of it.
     virtual void OnCloseRequested() = 0;
+    // The window's size changed after it was shown (a window the program was
+    // handed, resized by its owner).
+    virtual void OnResized() {}
     // The controls a dialog window (WindowSpec::dialog) builds its native
     // controls from; nothing for other windows.
     virtual DialogControls* Controls() { return nullptr; }

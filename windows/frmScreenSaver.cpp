@@ -22,11 +22,26 @@ void frmScreenSaver::Form_Load() {
     engine.ScreenScale(1.0f);
     // Shown first, so that the size read below is the full-screen one.
     Show();
+    TellEngineTheSize();
+}
+
+void frmScreenSaver::TellEngineTheSize() {
+    clsGyrobloom& engine = Engine();
     engine.ScreenHeight(vb::CInt(Height()));
     engine.ScreenWidth(vb::CInt(Width()));
     engine.CenterX(vb::CInt(engine.ScreenWidth() / 2.0));
     engine.CenterY(vb::CInt(engine.ScreenHeight() / 2.0));
 }
+
+void frmScreenSaver::Form_Resize() {
+    clsGyrobloom& engine = Engine();
+    const vb::Integer oldWidth = engine.ScreenWidth(), oldHeight = engine.ScreenHeight();
+    TellEngineTheSize();
+    // The trails round the old centre are cleared with the restart.
+    if (engine.ScreenWidth() != oldWidth || engine.ScreenHeight() != oldHeight) engine.ResetMe(true);
+}
+
+void frmScreenSaver::CloseRequested() { modSubs::ShutDown(); }
 
 void frmScreenSaver::Form_KeyDown(vb::Integer, vb::Integer) { modSubs::ShutDown(); }
 

@@ -1,0 +1,81 @@
+// gyrobloom-hack: the saver as a screen-saver daemon runs it (XScreenSaver,
+// mate-screensaver, xfce4-screensaver), drawing straight to the X server.
+// The same engine and meter as gyrobloom, with the user's settings; no
+// toolkit, no message boxes, no input of its own. It ends on SIGTERM or
+// SIGINT, or when its window is destroyed.
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "app/hack/HackOptions.h"
+#include "audio/pulse/PulseMixerWaveIn.h"
+#include "runtime/Platform.h"
+#include "runtime/RuntimeError.h"
+#include "runtime/qt/IniSettingsStore.h"
+#include "runtime/x11/X11Platform.h"
+#include "startup/modSubs.h"
+
+namespace {
+
+constexpr const char* kProgramName = "gyrobloom-hack";
+
+vb::X11Target TargetOf(const HackOptions& options) {
+    vb::X11Target target;
+    switch (options.target) {
+    case HackOptions::Target::Own: target.kind = vb::X11Target::Kind::Own; break;
+    case HackOptions::Target::WindowId:
+        target.kind = vb::X11Target::Kind::Handed;
+        target.window = (unsigned long)options.windowId;
+        break;
+    case HackOptions::Target::Root: {
+        target.kind = vb::X11Target::Kind::Handed;
+        // The daemon names the window it blanks the screen with; without it
+        // the root window is the screen. An id that does not read is the
+        // daemon's mistake: the root window still shows the saver.
+        const char* named = std::getenv("XSCREENSAVER_WINDOW");
+        if (named) {
+            if (auto id = ParseWindowId(named)) target.window = (unsigned long)*id;
+        }
+        break;
+    }
+    }
+    return target;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const auto options = ParseHackOptions(arguments);
+    if (!options) {
+        std::fprintf(stderr, "%s\n", HackUsage(kProgramName).c_str());
+        return 1;
+    }
+
+    std::string error;
+    auto platform = vb::X11Platform::Open(kProgramName, TargetOf(*options),
+                                          std::make_unique<vb::IniSettingsStore>(), error);
+    if (!platform) {
+        std::fprintf(stderr, "%s: %s\n", kProgramName, error.c_str());
+        return 1;
+    }
+    vb::InstallPlatform(platform.get());
+    modSubs::SetMixerFactory([] { return CreatePulseMixerWaveIn(); });
+
+    // Main ends the process itself; an error it does not handle ends the run
+    // with the standard report.
+    try {
+        modSubs::Main();
+    } catch (const vb::RuntimeError& failure) {
+        vb::ReportUnhandledError(failure);
+    } catch (const std::bad_alloc&) {
+        vb::ReportUnhandledError(vb::RuntimeError(vb::kErrOutOfMemory, vb::ErrorText(vb::kErrOutOfMemory)));
+    } catch (const std::exception&) {
+        vb::ReportUnhandledError(vb::RuntimeError(vb::kErrInvalidCall, vb::ErrorText(vb::kErrInvalidCall)));
+    }
+}

@@ -1,0 +1,125 @@
+#include "runtime/x11/X11Canvas.h"
+
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace vb {
+namespace {
+
+constexpr Integer kStyleDash = 1;
+constexpr Integer kStyleDot = 2;
+constexpr Integer kStyleDashDot = 3;
+constexpr Integer kStyleDashDotDot = 4;
+constexpr Integer kStyleInvisible = 5;
+
+// On and off lengths in pixels, as a one-pixel pen draws them.
+constexpr char kDash[] = {18, 6};
+constexpr char kDot[] = {3, 3};
+constexpr char kDashDot[] = {9, 6, 3, 6};
+constexpr char kDashDotDot[] = {9, 3, 3, 3, 3, 3};
+
+// X coordinates are 16-bit; the program's never come near the limits, but
+// a mirror image of a point far off the window must not wrap round onto it.
+constexpr double kMinCoordinate = -32768;
+constexpr double kMaxCoordinate = 32767;
+
+}  // namespace
+
+X11Canvas::X11Canvas(Display* display, Drawable target, Visual* visual, Colormap colormap, const UnitScale& scale,
+                     Long backColor)
+    : mDisplay(display), mTarget(target), mColormap(colormap), mScale(scale),
+      mFormat(visual && (visual->c_class == TrueColor || visual->c_class == DirectColor)
+                  ? X11PixelFormat(visual->red_mask, visual->green_mask, visual->blue_mask)
+                  : X11PixelFormat(0, 0, 0)),
+      mBackColor(backColor) {
+    XGCValues values;
+    values.graphics_exposures = False;
+    values.cap_style = CapRound;
+    values.join_style = JoinRound;
+    mGc = XCreateGC(mDisplay, mTarget, GCGraphicsExposures | GCCapStyle | GCJoinStyle, &values);
+    UpdatePen();
+}
+
+X11Canvas::~X11Canvas() { XFreeGC(mDisplay, mGc); }
+
+void X11Canvas::Resize(int widthPx, int heightPx) {
+    mWidthPx = widthPx;
+    mHeightPx = heightPx;
+}
+
+void X11Canvas::Cls() {
+    Foreground(PixelOf(mBackColor));
+    XFillRectangle(mDisplay, mTarget, mGc, 0, 0, unsigned(std::max(mWidthPx, 1)), unsigned(std::max(mHeightPx, 1)));
+}
+
+void X11Canvas::DrawWidth(Integer width) {
+    if (width == mDrawWidth) return;
+    mDrawWidth = width;
+    UpdatePen();
+}
+
+void X11Canvas::DrawStyle(Integer style) {
+    if (style == mDrawStyle) return;
+    mDrawStyle = style;
+    UpdatePen();
+}
+
+void X11Canvas::UpdatePen() {
+    mInvisible = mDrawStyle == kStyleInvisible;
+    const int pixels = int(std::lround(mScale.PenPixels(mDrawWidth)));
+    const char* dashes = nullptr;
+    int dashCount = 0;
+    if (mDrawWidth <= 1) {
+        switch (mDrawStyle) {
+        case kStyleDash: dashes = kDash, dashCount = int(sizeof kDash); break;
+        case kStyleDot: dashes = kDot, dashCount = int(sizeof kDot); break;
+        case kStyleDashDot: dashes = kDashDot, dashCount = int(sizeof kDashDot); break;
+        case kStyleDashDotDot: dashes = kDashDotDot, dashCount = int(sizeof kDashDotDot); break;
+        default: break;
+        }
+    }
+    // Width 0 is the server's one-pixel thin line.
+    XSetLineAttributes(mDisplay, mGc, unsigned(pixels <= 1 ? 0 : pixels), dashes ? LineOnOffDash : LineSolid,
+                       CapRound, JoinRound);
+    if (dashes) XSetDashes(mDisplay, mGc, 0, dashes, dashCount);
+}
+
+unsigned long X11Canvas::PixelOf(Long color) {
+    if (mFormat.Direct()) return (unsigned long)mFormat.Pixel(color);
+    auto found = mPalette.find(color);
+    if (found != mPalette.end()) return found->second;
+    XColor wanted;
+    wanted.red = (unsigned short)((color & 0xFF) * 257);
+    wanted.green = (unsigned short)(((color >> 8) & 0xFF) * 257);
+    wanted.blue = (unsigned short)(((color >> 16) & 0xFF) * 257);
+    wanted.flags = DoRed | DoGreen | DoBlue;
+    // A full colour map gives black or white, whichever is nearer.
+    unsigned long pixel = (color & 0xFF) + ((color >> 8) & 0xFF) + ((color >> 16) & 0xFF) > 3 * 127
+                              ? WhitePixel(mDisplay, DefaultScreen(mDisplay))
+                              : BlackPixel(mDisplay, DefaultScreen(mDisplay));
+    if (XAllocColor(mDisplay, mColormap, &wanted)) pixel = wanted.pixel;
+    mPalette.emplace(color, pixel);
+    return pixel;
+}
+
+void X11Canvas::Foreground(unsigned long pixel) {
+    if (mForegroundSet && pixel == mForeground) return;
+    XSetForeground(mDisplay, mGc, pixel);
+    mForeground = pixel;
+    mForegroundSet = true;
+}
+
+int X11Canvas::ToCoordinate(double pixels) {
+    return int(std::lround(std::clamp(pixels, kMinCoordinate, kMaxCoordinate)));
+}
+
+void X11Canvas::Line(Single x1, Single y1, Single x2, Single y2, Long color) {
+    if (mInvisible) return;
+    Foreground(PixelOf(color));
+    XDrawLine(mDisplay, mTarget, mGc, ToCoordinate(mScale.UnitsToPixels(x1)), ToCoordinate(mScale.UnitsToPixels(y1)),
+              ToCoordinate(mScale.UnitsToPixels(x2)), ToCoordinate(mScale.UnitsToPixels(y2)));
+}
+
+}  // namespace vb
