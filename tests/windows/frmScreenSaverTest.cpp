@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "engine/clsGyrobloom.h"
@@ -144,6 +146,66 @@ TEST_F(SaverWindow, RepeatedPositionsCountOnceOnLargeScreens) {
     });
     RunMain(3);
     EXPECT_EQ(platform.doEventsCalls, 3) << "ten positions, each repeated, are ten moves";
+}
+
+// A window the saver was handed may be resized by its owner: the picture
+// moves to the new centre and starts again there; the same size again
+// changes nothing.
+struct ResizeCase {
+    const char* name;
+    int widthPx, heightPx;
+    int centerX, centerY;  // drawing units, after the resize
+    int clears;            // Cls calls over the run: the start, and one per restart
+};
+
+class SaverResize : public ProgramFixture, public ::testing::WithParamInterface<ResizeCase> {};
+
+TEST_P(SaverResize, TheCentreFollowsTheWindowsSize) {
+    const ResizeCase& c = GetParam();
+    platform.command = "/s";
+    platform.At(2, [&] {
+        platform.windows.back()->geometry = {0, 0, c.widthPx, c.heightPx};
+        modSubs::frmScreenSaverInstance()->OnResized();
+    });
+    RunMain(4);
+    auto& engine = modSubs::gEngine();
+    EXPECT_EQ(engine.ScreenWidth(), c.widthPx * 15) << c.name;
+    EXPECT_EQ(engine.ScreenHeight(), c.heightPx * 15) << c.name;
+    EXPECT_EQ(engine.CenterX(), c.centerX) << c.name;
+    EXPECT_EQ(engine.CenterY(), c.centerY) << c.name;
+    const auto& ops = platform.windows.back()->ops;
+    const auto clears = std::count_if(ops.begin(), ops.end(), [](const vb::DrawOp& op) { return op.kind == vb::DrawOp::Cls; });
+    EXPECT_EQ(clears, c.clears) << c.name;
+    // A restart begins with a dot at the centre.
+    const bool dotAtCentre = std::any_of(ops.begin(), ops.end(), [&](const vb::DrawOp& op) {
+        return op.kind == vb::DrawOp::Line && op.x1 == c.centerX && op.y1 == c.centerY && op.x2 == c.centerX &&
+               op.y2 == c.centerY;
+    });
+    EXPECT_TRUE(dotAtCentre) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, SaverResize,
+                         ::testing::Values(ResizeCase{"larger", 1000, 700, 7500, 5250, 2},
+                                           ResizeCase{"smaller", 641, 481, 4808, 3608, 2},  // 4807.5 rounds up to even
+                                           ResizeCase{"the same size", 1920, 1080, 14400, 8100, 1}),
+                         [](const auto& info) {
+                             std::string name = info.param.name;
+                             std::replace(name.begin(), name.end(), ' ', '_');
+                             return name;
+                         });
+
+TEST_F(SaverWindow, ACloseRequestReleasesTheMeterAndEndsTheRun) {
+    platform.command = "/s";
+    bool meterBefore = false;
+    platform.At(2, [&] {
+        meterBefore = modSubs::HasAudioLevel();
+        modSubs::frmScreenSaverInstance()->OnCloseRequested();
+    });
+    EXPECT_EQ(RunMain(5), 0);
+    EXPECT_EQ(platform.doEventsCalls, 2);
+    EXPECT_TRUE(meterBefore);
+    EXPECT_FALSE(modSubs::HasAudioLevel());
+    EXPECT_FALSE(modSubs::frmScreenSaverInstance()->IsLoaded());
 }
 
 }  // namespace

@@ -1,0 +1,77 @@
+# Shared helpers of the hack's real tests, sourced after tests/real/lib.sh.
+#
+# Usage: source hack_lib.sh XPROBE   (the path of gyrobloom_xprobe)
+
+XPROBE=${1:?path of gyrobloom_xprobe}
+HACK=$GYROBLOOM
+
+# The user's settings: a mirrored picture that never switches its effects,
+# so that it is symmetric about the centre of whatever it is drawn on.
+write_mirrored_settings() {
+    mkdir -p "$HOME/.config/Gyrobloom"
+    printf '[Settings]\nMirror=True\nRandom=False\n' >"$HOME/.config/Gyrobloom/Gyrobloom.ini"
+}
+
+# Music with a pulse to it, long enough for the whole script; started once.
+start_music() {
+    sox -n -r 44100 -c 2 -b 16 "$T/music.wav" synth "${1:-40}" sine 220 sine 277 sine 330 tremolo 2 90 vol 0.8 2>/dev/null
+    paplay --latency-msec=20 "$T/music.wav" &
+    MUSIC_PID=$!
+    PIDS+=($MUSIC_PID)
+}
+
+# open_window X Y W H: a black window to hand the hack, held by an xprobe
+# that takes commands on a pipe; sets WINDOW (its id) and WINDOW_RECT.
+WINDOWS=0
+open_window() {
+    WINDOWS=$((WINDOWS + 1))
+    local in=$T/window-$WINDOWS.in out=$T/window-$WINDOWS.out
+    mkfifo "$in"
+    "$XPROBE" window "$@" <"$in" >"$out" &
+    PIDS+=($!)
+    exec {WINDOW_FD}>"$in"
+    local i
+    for i in $(seq 100); do
+        [ -s "$out" ] && break
+        sleep 0.02
+    done
+    WINDOW=$(head -n1 "$out")
+    WINDOW_OUT=$out
+    WINDOW_RECT="$*"
+}
+
+# window_command TEXT: sends a command to the newest window's xprobe and
+# waits for its answer.
+window_command() {
+    local before
+    before=$(wc -l <"$WINDOW_OUT")
+    echo "$*" >&"$WINDOW_FD"
+    local i
+    for i in $(seq 100); do
+        [ "$(wc -l <"$WINDOW_OUT")" -gt "$before" ] && return 0
+        sleep 0.02
+    done
+    return 1
+}
+
+# look X Y W H: sets inside_lit, outside_changed, colours, left, top,
+# right, bottom (see XProbe.cpp).
+look() { eval "$("$XPROBE" look "$@")"; }
+
+# start_hack ARGS...: runs gyrobloom-hack in the background; sets HACK_PID
+# and HACK_ERR (its standard error).
+HACK_RUNS=0
+start_hack() {
+    HACK_RUNS=$((HACK_RUNS + 1))
+    HACK_ERR=$T/hack-$HACK_RUNS.err
+    "$HACK" "$@" >"$T/hack-$HACK_RUNS.out" 2>"$HACK_ERR" &
+    HACK_PID=$!
+    PIDS+=($HACK_PID)
+}
+
+# near A B TOLERANCE: true when |A - B| <= TOLERANCE.
+near() { local d=$(($1 - $2)); [ ${d#-} -le "$3" ]; }
+
+# centred_on X Y: true when the lit box of the last look is centred there,
+# to within 3 pixels (the rounding of a mirror image and of a round cap).
+centred_on() { [ "$left" -ge 0 ] && near $(((left + right) / 2)) "$1" 3 && near $(((top + bottom) / 2)) "$2" 3; }
