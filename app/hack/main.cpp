@@ -4,6 +4,9 @@
 // toolkit, no message boxes, no input of its own. It ends on SIGTERM or
 // SIGINT, or when its window is destroyed.
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -47,6 +50,23 @@ vb::X11Target TargetOf(const HackOptions& options) {
     return target;
 }
 
+// mate-screensaver starts its hacks with a few variables of its own
+// (DISPLAY, HOME, PATH, XSCREENSAVER_WINDOW, ...) and drops
+// XDG_RUNTIME_DIR, where the user's sound server has its socket; without it
+// the meter would find no server. The session's runtime directory is
+// /run/user/<uid> wherever logind made one: it is used when it is there,
+// owned by the user and private, as logind makes it.
+void FindTheSessionsRuntimeDirectory() {
+    const char* set = std::getenv("XDG_RUNTIME_DIR");
+    if (set && *set) return;
+    const std::string path = "/run/user/" + std::to_string(getuid());
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid() ||
+        (info.st_mode & 077) != 0)
+        return;
+    setenv("XDG_RUNTIME_DIR", path.c_str(), 1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -57,6 +77,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    FindTheSessionsRuntimeDirectory();
     std::string error;
     auto platform = vb::X11Platform::Open(kProgramName, TargetOf(*options),
                                           std::make_unique<vb::IniSettingsStore>(), error);
