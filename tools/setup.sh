@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool x11-utils imagemagick fonts-dejavu-core
   pulseaudio pulseaudio-utils sox espeak-ng
+  libx11-dev dpkg-dev python3
+  xscreensaver xscreensaver-data mate-screensaver libglib2.0-bin dbus desktop-file-utils
 )
 
 missing=()

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds Gyrobloom and runs every test: the unit tests,
 # the Qt backend tests, the real-window tests under Xvfb and the real-sound
-# tests against a private PulseAudio server (release build), then the unit
-# tests again under AddressSanitizer and UndefinedBehaviorSanitizer, and
-# bounded libFuzzer runs of the settings text conversions and the INI parser.
+# tests against a private PulseAudio server (release build), the Debian
+# package under the real screen-saver daemons, then the unit tests again
+# under AddressSanitizer and UndefinedBehaviorSanitizer, and bounded
+# libFuzzer runs of the settings text conversions and the INI parser.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
@@ -11,6 +12,13 @@ tools/setup.sh
 cmake --preset release
 cmake --build --preset release
 ctest --preset release
+
+# The Debian package: made from the release build, installed with apt-get,
+# run under XScreenSaver and mate-screensaver, removed again (needs root).
+cpack --preset deb
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+$sudo tests/package/package_test.sh build/package/gyrobloom_*.deb build/release/tests/hack/gyrobloom_xprobe
 
 cmake --preset asan
 cmake --build --preset asan

@@ -9,17 +9,14 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <exception>
 #include <memory>
-#include <new>
 #include <string>
 #include <vector>
 
 #include "app/hack/HackOptions.h"
 #include "audio/pulse/PulseMixerWaveIn.h"
 #include "runtime/Platform.h"
-#include "runtime/RuntimeError.h"
-#include "runtime/qt/IniSettingsStore.h"
+#include "runtime/posix/IniSettingsStore.h"
 #include "runtime/x11/X11Platform.h"
 #include "startup/modSubs.h"
 
@@ -90,13 +87,5 @@ int main(int argc, char** argv) {
 
     // Main ends the process itself; an error it does not handle ends the run
     // with the standard report.
-    try {
-        modSubs::Main();
-    } catch (const vb::RuntimeError& failure) {
-        vb::ReportUnhandledError(failure);
-    } catch (const std::bad_alloc&) {
-        vb::ReportUnhandledError(vb::RuntimeError(vb::kErrOutOfMemory, vb::ErrorText(vb::kErrOutOfMemory)));
-    } catch (const std::exception&) {
-        vb::ReportUnhandledError(vb::RuntimeError(vb::kErrInvalidCall, vb::ErrorText(vb::kErrInvalidCall)));
-    }
+    vb::ReportingProgramErrors([] { modSubs::Main(); });
 }

@@ -18,7 +18,7 @@
 #include <cstdint>
 #include <unordered_map>
 
-#include "runtime/Units.h"
+#include "runtime/base/Units.h"
 #include "runtime/WindowBackend.h"
 #include "runtime/x11/X11PixelFormat.h"
 

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "runtime/VbTypes.h"
+#include "runtime/base/VbTypes.h"
 
 namespace vb {
 

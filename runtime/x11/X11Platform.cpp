@@ -10,9 +10,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <exception>
 
-#include "runtime/RuntimeError.h"
+#include "runtime/base/RuntimeError.h"
 #include "runtime/x11/X11Window.h"
 
 namespace vb {
@@ -95,15 +94,7 @@ template <typename Handler>
 void X11Platform::Guarded(Handler&& handler) {
     // The program's handlers run here as they would inside any other yield;
     // an error none of them handles ends the run with the standard report.
-    try {
-        handler();
-    } catch (const RuntimeError& error) {
-        ReportUnhandledError(error);
-    } catch (const std::bad_alloc&) {
-        ReportUnhandledError(RuntimeError(kErrOutOfMemory, ErrorText(kErrOutOfMemory)));
-    } catch (const std::exception&) {
-        ReportUnhandledError(RuntimeError(kErrInvalidCall, ErrorText(kErrInvalidCall)));
-    }
+    ReportingProgramErrors(handler);
 }
 
 void X11Platform::DoEvents() {

@@ -34,7 +34,7 @@
 #include <vector>
 
 #include "runtime/Platform.h"
-#include "runtime/qt/FrameClock.h"
+#include "runtime/FrameClock.h"
 #include "runtime/x11/StopSignals.h"
 #include "runtime/x11/X11Connection.h"
 

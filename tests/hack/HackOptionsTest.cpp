@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/RowName.h"
+
 namespace {
 
 struct OptionsCase {
@@ -49,12 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OptionsCase{"id 0", {"-window-id", "0"}, std::nullopt},
                       OptionsCase{"id beyond 32 bits", {"-window-id", "0x100000000"}, std::nullopt},
                       OptionsCase{"single dash id=", {"-window-idx"}, std::nullopt}),
-    [](const auto& info) {
-        std::string name = info.param.name;
-        for (char& ch : name)
-            if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-        return name;
-    });
+    [](const auto& info) { return testsupport::RowName(info.param.name); });
 
 TEST(HackUsage, NamesEveryOption) {
     EXPECT_EQ(HackUsage("gyrobloom-hack"), "usage: gyrobloom-hack [-root | -window-id ID | -window]");

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "tests/support/RowName.h"
+
 namespace {
 
 struct FormatCase {
@@ -31,12 +33,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FormatCase{"rgb565 white", 0xF800, 0x07E0, 0x1F, 0xFFFFFF, 0xFFFF},
                       FormatCase{"rgb565 keeps top bits", 0xF800, 0x07E0, 0x1F, 0x0000F8, 0xF800},
                       FormatCase{"rgb101010 full blue", 0x3FF00000, 0xFFC00, 0x3FF, 0xFF0000, 0x3FF}),
-    [](const auto& info) {
-        std::string name = info.param.name;
-        for (char& ch : name)
-            if (ch == ' ') ch = '_';
-        return name;
-    });
+    [](const auto& info) { return testsupport::RowName(info.param.name); });
 
 TEST(PixelFormat, APaletteVisualIsNotDirect) { EXPECT_FALSE(vb::X11PixelFormat(0, 0, 0).Direct()); }
 

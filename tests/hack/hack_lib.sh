@@ -15,7 +15,7 @@ write_mirrored_settings() {
 # Music with a pulse to it, long enough for the whole script; started once.
 start_music() {
     sox -n -r 44100 -c 2 -b 16 "$T/music.wav" synth "${1:-40}" sine 220 sine 277 sine 330 tremolo 2 90 vol 0.8 2>/dev/null
-    paplay --latency-msec=20 "$T/music.wav" &
+    paplay --latency-msec=20 "$T/music.wav" 2>/dev/null &
     MUSIC_PID=$!
     PIDS+=($MUSIC_PID)
 }

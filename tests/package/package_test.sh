@@ -131,7 +131,7 @@ as_user pactl set-default-sink test_sink
 as_user pactl set-default-source test_source
 sox -n -r 44100 -c 2 -b 16 "$T/music.wav" synth 30 sine 220 sine 277 sine 330 tremolo 2 90 vol 0.8 2>/dev/null
 chmod 644 "$T/music.wav"
-as_user paplay --latency-msec=20 "$T/music.wav" &
+as_user paplay --latency-msec=20 "$T/music.wav" 2>/dev/null &
 PIDS+=($!)
 as_user dbus-daemon --session --address="unix:path=$RUNTIME/bus" --nofork --nopidfile >"$T/dbus.log" 2>&1 &
 PIDS+=($!)

@@ -188,11 +188,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, SaverResize,
                          ::testing::Values(ResizeCase{"larger", 1000, 700, 7500, 5250, 2},
                                            ResizeCase{"smaller", 641, 481, 4808, 3608, 2},  // 4807.5 rounds up to even
                                            ResizeCase{"the same size", 1920, 1080, 14400, 8100, 1}),
-                         [](const auto& info) {
-                             std::string name = info.param.name;
-                             std::replace(name.begin(), name.end(), ' ', '_');
-                             return name;
-                         });
+    [](const auto& info) { return testsupport::RowName(info.param.name); });
 
 TEST_F(SaverWindow, ACloseRequestReleasesTheMeterAndEndsTheRun) {
     platform.command = "/s";
