@@ -28,13 +28,13 @@ trap cleanup EXIT
 export HOME=$T/home XDG_RUNTIME_DIR=$T/xdg PULSE_RUNTIME_PATH=$T/pulse PULSE_SERVER=unix:$T/pulse/native
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$PULSE_RUNTIME_PATH" && chmod 700 "$XDG_RUNTIME_DIR" "$PULSE_RUNTIME_PATH"
 
-xvfb() {  # prints the display number
+xvfb() {  # xvfb N: starts a server, sets DISPLAY_N to its display
     local fifo=$T/display-$1
-    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$fifo" 2>/dev/null &
+    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
     PIDS+=($!)
     local i
     for i in $(seq 100); do [ -s "$fifo" ] && break; sleep 0.05; done
-    head -n1 "$fifo"
+    printf -v "DISPLAY_$1" ':%s' "$(head -n1 "$fifo")"
 }
 env -u DISPLAY pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit -n --use-pid-file=no \
     -L "module-native-protocol-unix auth-anonymous=1 socket=$PULSE_RUNTIME_PATH/native" \
@@ -49,11 +49,14 @@ paplay --latency-msec=20 "$T/music.wav" 2>/dev/null &
 PIDS+=($!)
 
 names=(gyrobloom-hack qix "gyrobloom /s (Qt)")
-DISPLAY=:$(xvfb 1) "$HACK" -root 2>"$T/hack.err" &
+xvfb 1
+xvfb 2
+xvfb 3
+DISPLAY=$DISPLAY_1 "$HACK" -root 2>"$T/hack.err" &
 pids=($!)
-DISPLAY=:$(xvfb 2) "$QIX" -root 2>/dev/null &
+DISPLAY=$DISPLAY_2 "$QIX" -root 2>/dev/null &
 pids+=($!)
-DISPLAY=:$(xvfb 3) "$SAVER" /s 2>/dev/null &
+DISPLAY=$DISPLAY_3 "$SAVER" /s 2>/dev/null &
 pids+=($!)
 PIDS+=("${pids[@]}")
 

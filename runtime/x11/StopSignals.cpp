@@ -6,6 +6,7 @@
 
 #include <cassert>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 namespace vb {
@@ -13,9 +14,11 @@ namespace {
 
 constexpr int kSignals[] = {SIGTERM, SIGINT};
 int gStopWrite = -1;
+volatile std::sig_atomic_t gStopRequested = 0;
 struct sigaction gPrevious[2];
 
 void OnStopSignal(int) {
+    gStopRequested = 1;
     const int saved = errno;
     const char byte = 1;
     // A full pipe already holds a request; nothing is lost.
@@ -32,6 +35,7 @@ StopSignals::StopSignals() {
     mRead = fds[0];
     mWrite = fds[1];
     gStopWrite = mWrite;
+    gStopRequested = 0;
     struct sigaction action;
     std::memset(&action, 0, sizeof action);
     action.sa_handler = OnStopSignal;
@@ -48,11 +52,6 @@ StopSignals::~StopSignals() {
     close(mWrite);
 }
 
-bool StopSignals::Requested() {
-    if (mRequested || mRead < 0) return mRequested;
-    char bytes[16];
-    if (read(mRead, bytes, sizeof bytes) > 0) mRequested = true;
-    return mRequested;
-}
+bool StopSignals::Requested() const { return gStopRequested != 0; }
 
 }  // namespace vb

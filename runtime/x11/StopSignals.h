@@ -1,12 +1,13 @@
 #pragma once
 // SIGTERM and SIGINT as a request to stop, seen by the event loop. The
-// handlers only write a byte into a pipe whose read end the loop waits on
-// beside the X connection, so that a signal wakes a waiting loop at once and
-// the run ends in order (meter first, then the window) rather than in the
-// middle of a step.
+// handlers only set a flag and write a byte into a pipe whose read end the
+// loop waits on beside the X connection, so that a signal wakes a waiting
+// loop at once and the run ends in order (meter first, then the window)
+// rather than in the middle of a step. Asking for the flag costs no system
+// call.
 //
-// Signal handlers have no user data, so the pipe's write end is reachable
-// through a program-wide variable while the object lives.
+// Signal handlers have no user data, so the flag and the pipe's write end
+// are program-wide variables while the object lives.
 
 namespace vb {
 
@@ -18,15 +19,14 @@ public:
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;
 
-    // Readable once a stop was requested.
+    // Readable once a stop was requested (it is never read: the flag says).
     int Fd() const { return mRead; }
     // True when a stop was requested since the start.
-    bool Requested();
+    bool Requested() const;
 
 private:
     int mRead = -1;
     int mWrite = -1;
-    bool mRequested = false;
 };
 
 }  // namespace vb

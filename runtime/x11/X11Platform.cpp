@@ -99,7 +99,9 @@ void X11Platform::Guarded(Handler&& handler) {
 
 void X11Platform::DoEvents() {
     Display* display = mConnection->Get();
-    Dispatch();
+    // Notices Xlib has read already wait in its queue; new ones make the
+    // connection readable while the loop waits below.
+    Dispatch(false);
     XFlush(display);
     const double tick = mClock.ClaimNextTick(NowMs());
     for (;;) {
@@ -107,15 +109,18 @@ void X11Platform::DoEvents() {
         if (now >= tick) return;
         pollfd fds[2] = {{mConnection->Fd(), POLLIN, 0}, {mStopSignals.Fd(), POLLIN, 0}};
         poll(fds, mStopSignals.Fd() >= 0 ? 2 : 1, int(std::ceil(tick - now)));
-        Dispatch();
+        Dispatch((fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0);
         XFlush(display);
     }
 }
 
-void X11Platform::Dispatch() {
+void X11Platform::Dispatch(bool connectionReadable) {
     if (mStopSignals.Requested()) Stop();
     Display* display = mConnection->Get();
-    while (XPending(display) > 0) {
+    // Reading the connection costs system calls; it is read only when the
+    // server sent something.
+    const int queued = connectionReadable ? XPending(display) : XEventsQueued(display, QueuedAlready);
+    for (int n = queued; n > 0; n = XEventsQueued(display, QueuedAlready)) {
         XEvent event;
         XNextEvent(display, &event);
         Route(event);

@@ -81,9 +81,10 @@ private:
                 std::unique_ptr<SettingsStore> settings);
 
     double NowMs() const;
-    // Runs what came in: a stop request, the server's notices, windows found
-    // gone.
-    void Dispatch();
+    // Runs what came in: a stop request, the server's notices (read from
+    // the connection when it is readable, else those already queued),
+    // windows found gone.
+    void Dispatch(bool connectionReadable);
     void Route(const XEvent& event);
     [[noreturn]] void Stop();
     template <typename Handler>
