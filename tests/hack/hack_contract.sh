@@ -10,7 +10,7 @@
 # Arguments: gyrobloom-hack, the build directory, gyrobloom_xprobe.
 
 source "$(dirname "$0")/../real/lib.sh" "$1" "$2"
-source "$(dirname "$0")/hack_lib.sh" "$3"
+source "$(dirname "$0")/lib.sh" "$3"
 
 start_xvfb
 start_pulse

@@ -1,6 +1,6 @@
 # Shared helpers of the hack's real tests, sourced after tests/real/lib.sh.
 #
-# Usage: source hack_lib.sh XPROBE   (the path of gyrobloom_xprobe)
+# Usage: source lib.sh XPROBE   (the path of gyrobloom_xprobe)
 
 XPROBE=${1:?path of gyrobloom_xprobe}
 HACK=$GYROBLOOM
