@@ -3,8 +3,8 @@
 # Usage: source lib.sh "$@"   (arguments: path of gyrobloom, build directory)
 #
 # Every script gets its own X server (Xvfb, 1920x1080, a display number it
-# picks itself), its own sound server (PulseAudio with a null sink, so the
-# meter finds its meters and shows no message), and a private HOME and
+# picks itself), its own sound server (PulseAudio or PipeWire with a null sink,
+# so the meter finds its meters and shows no message), and a private HOME and
 # XDG_RUNTIME_DIR in a temporary directory, so that neither the settings nor
 # the single-instance lock of a real session are touched. Everything started
 # is stopped by PID when the script exits, however it exits.
@@ -22,10 +22,17 @@ PIDS=()
 FAILURES=0
 CHECKS=0
 
+# The sound server: PulseAudio, or PipeWire with GYROBLOOM_SOUND_SERVER=pipewire
+# (tests/real/pulse/servers.sh); started by start_pulse or start_sound_server.
+source "$(dirname "${BASH_SOURCE[0]}")/pulse/servers.sh"
+export SOUND_LOG_DIR=$T
+sound_server_env
+
 cleanup() {
     local pid
     for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
     for pid in "${PIDS[@]}"; do wait "$pid" 2>/dev/null; done
+    sound_server_teardown
     rm -rf "$T"
 }
 trap cleanup EXIT
@@ -66,24 +73,21 @@ start_xvfb() {
     export DISPLAY=:$(head -n1 "$fifo")
 }
 
-# Starts a private PulseAudio server with a null sink as the default output
-# and a null source as the default input, so that the meter finds both its
-# meters.
+# start_sound_server MODULE_LINE...: a private server with just these devices
+# (none at all when no line is given).
+start_sound_server() {
+    local missing
+    missing=$(sound_server_missing)
+    [ -z "$missing" ] || { echo "FAIL: not installed: $missing (tools/setup.sh installs them)"; exit 1; }
+    sound_server_start "$@" || { echo "FAIL: $SOUND_SERVER does not answer"; tail -5 "$T/$SOUND_SERVER.log"; exit 1; }
+}
+
+# Starts a private sound server with a null sink as the default output and a
+# quiet stand-in microphone (test_source, fed by the sink mic_feed) as the
+# default input, so that the meter finds both its meters.
 start_pulse() {
-    command -v pulseaudio >/dev/null || { echo "note: no pulseaudio; the meter will report no mixer"; return; }
-    export PULSE_RUNTIME_PATH=$T/pulse PULSE_SERVER=unix:$T/pulse/native
-    mkdir -p "$PULSE_RUNTIME_PATH" && chmod 700 "$PULSE_RUNTIME_PATH"
-    env -u DISPLAY pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit -n --use-pid-file=no \
-        --log-target=stderr \
-        -L "module-native-protocol-unix auth-anonymous=1 socket=$PULSE_RUNTIME_PATH/native" \
-        -L 'module-null-sink sink_name=test_sink' -L 'module-null-source source_name=test_source' \
-        2>"$T/pulse.log" &
-    PIDS+=($!)
-    local i
-    for i in $(seq 200); do
-        pactl info >/dev/null 2>&1 && break
-        sleep 0.05
-    done
+    start_sound_server "module-null-sink sink_name=test_sink" "module-null-sink sink_name=mic_feed" \
+        "module-remap-source source_name=test_source master=mic_feed.monitor"
     pactl set-default-sink test_sink
     pactl set-default-source test_source
 }

@@ -1,26 +1,31 @@
 # Shared by tests/real/pulse_*.sh (sourced with the build directory in BUILD):
-# a private PulseAudio server, the meter probe, test sounds, and checks on
-# what the probe printed. Everything started here is stopped by PID on exit;
+# a private sound server (PulseAudio, or PipeWire with GYROBLOOM_SOUND_SERVER=
+# pipewire; see servers.sh), the meter probe, test sounds, and checks on what
+# the probe printed. Everything started here is stopped by PID on exit;
 # files live in a temporary directory of the script's own.
 
 set -euo pipefail
 
 PROBE=${GYROBLOOM_PULSE_PROBE:-$BUILD/audio/pulse/gyrobloom_pulse_probe}
 [ -x "$PROBE" ] || { echo "FAIL: probe not built: $PROBE"; exit 1; }
-for tool in pulseaudio pactl paplay sox espeak-ng; do
+source "$(dirname "${BASH_SOURCE[0]}")/servers.sh"
+for tool in $(sound_server_missing) paplay sox espeak-ng; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed (tools/setup.sh installs it)"; exit 1; }
 done
+echo "sound server: $SOUND_SERVER"
 
 T=$(mktemp -d "${TMPDIR:-/tmp}/gyrobloom-pulse.XXXXXX")
-export XDG_RUNTIME_DIR=$T/xdg PULSE_RUNTIME_PATH=$T/pulse HOME=$T/home PULSE_SERVER=unix:$T/pulse/native
-unset DISPLAY PULSE_SINK PULSE_SOURCE
-mkdir -p "$XDG_RUNTIME_DIR" "$PULSE_RUNTIME_PATH" "$HOME"
-chmod 700 "$XDG_RUNTIME_DIR" "$PULSE_RUNTIME_PATH"
-SERVER_PID="" PROBE_PID="" OUT=$T/probe.out PIDS=()
+export XDG_RUNTIME_DIR=$T/xdg HOME=$T/home SOUND_LOG_DIR=$T
+unset DISPLAY
+mkdir -p "$XDG_RUNTIME_DIR" "$HOME"
+chmod 700 "$XDG_RUNTIME_DIR"
+sound_server_env
+PROBE_PID="" OUT=$T/probe.out PIDS=()
 
 cleanup() {
-  local pids=("${PIDS[@]}" $PROBE_PID $SERVER_PID)
+  local pids=("${PIDS[@]}" $PROBE_PID)
   [ ${#pids[@]} = 0 ] || { kill "${pids[@]}" 2>/dev/null; wait "${pids[@]}" 2>/dev/null; } || true
+  sound_server_teardown
   if [ "${KEEP_TMP:-}" = 1 ]; then echo "kept $T"; else rm -rf "$T"; fi
 }
 trap cleanup EXIT
@@ -49,20 +54,14 @@ until_true() {
 # An output "test_sink", a microphone "test_mic" (fed by what is played into
 # the sink "mic_feed"), and the extra modules given.
 start_server() {
-  local m args=(-L "module-native-protocol-unix auth-anonymous=1 socket=$PULSE_RUNTIME_PATH/native"
-    -L "module-null-sink sink_name=test_sink" -L "module-null-sink sink_name=mic_feed"
-    -L "module-remap-source source_name=test_mic master=mic_feed.monitor")
-  for m in "$@"; do args+=(-L "$m"); done
-  pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit -n --use-pid-file=no \
-    --log-target=stderr "${args[@]}" 2>>"$T/pulseaudio.log" &
-  SERVER_PID=$!
-  until_true 5 server_answers || fail "pulseaudio does not answer: $(tail -3 "$T/pulseaudio.log")"
+  sound_server_start "module-null-sink sink_name=test_sink" "module-null-sink sink_name=mic_feed" \
+    "module-remap-source source_name=test_mic master=mic_feed.monitor" "$@" ||
+    fail "$SOUND_SERVER does not answer: $(tail -3 "$T/$SOUND_SERVER.log")"
   pactl set-default-sink test_sink
   pactl set-default-source test_mic
 }
 
-server_answers() { pactl info >/dev/null 2>&1; }
-stop_server() { kill "$SERVER_PID"; wait "$SERVER_PID" 2>/dev/null || true; SERVER_PID=""; }
+stop_server() { sound_server_stop; }
 
 start_probe() { "$PROBE" --seconds 240 >"$OUT" 2>"$T/probe.err" & PROBE_PID=$!; }
 

@@ -1,0 +1,120 @@
+# A private sound server for the real-sound tests, sourced by tests/real/lib.sh
+# and tests/real/pulse/common.sh. Which one is chosen by GYROBLOOM_SOUND_SERVER:
+#
+#   pulseaudio (the default)   a PulseAudio daemon
+#   pipewire                   PipeWire with WirePlumber and pipewire-pulse, on
+#                              a private session bus
+#
+# Both are reached the same way, through the PulseAudio socket
+# $XDG_RUNTIME_DIR/pulse/native (PULSE_SERVER), and both are given their
+# devices with PulseAudio module lines, so a test reads the same for either.
+#
+# The caller sets XDG_RUNTIME_DIR (a private, mode 700 directory) and
+# SOUND_LOG_DIR before sound_server_start, and stops the server with
+# sound_server_stop (or kills SOUND_SERVER_PIDS and SOUND_BUS_PID) on exit.
+
+SOUND_SERVER=${GYROBLOOM_SOUND_SERVER:-pulseaudio}
+SOUND_SERVER_PIDS=()
+SOUND_BUS_PID=""
+
+case $SOUND_SERVER in
+pulseaudio) SOUND_SERVER_TOOLS=(pulseaudio pactl) ;;
+pipewire) SOUND_SERVER_TOOLS=(pipewire wireplumber pipewire-pulse dbus-daemon pactl) ;;
+*) echo "FAIL: GYROBLOOM_SOUND_SERVER=$SOUND_SERVER: expected pulseaudio or pipewire" >&2; exit 1 ;;
+esac
+
+# Prints the tools the chosen server needs that are missing.
+sound_server_missing() {
+    local tool
+    for tool in "${SOUND_SERVER_TOOLS[@]}"; do command -v "$tool" >/dev/null || echo "$tool"; done
+}
+
+# Exports where clients find the server.
+sound_server_env() {
+    export PULSE_RUNTIME_PATH=$XDG_RUNTIME_DIR/pulse
+    export PULSE_SERVER=unix:$PULSE_RUNTIME_PATH/native
+    unset PULSE_SINK PULSE_SOURCE
+    mkdir -p "$PULSE_RUNTIME_PATH" && chmod 700 "$PULSE_RUNTIME_PATH"
+}
+
+sound_server_answers() { pactl info >/dev/null 2>&1; }
+
+# Waits up to SECONDS for a condition checked every 20 ms.
+sound_wait() {
+    local i
+    for i in $(seq $(($1 * 50))); do
+        "${@:2}" && return 0
+        sleep 0.02
+    done
+    return 1
+}
+
+# sound_server_start MODULE_LINE...: starts the server, loads each module
+# (e.g. "module-null-sink sink_name=test_sink") and returns once it answers.
+# A server started with no module lines has no device at all.
+sound_server_start() {
+    local log=${SOUND_LOG_DIR:?}/$SOUND_SERVER.log module
+    sound_server_env
+    case $SOUND_SERVER in
+    pulseaudio)
+        local args=(-L "module-native-protocol-unix auth-anonymous=1 socket=$PULSE_RUNTIME_PATH/native")
+        for module in "$@"; do args+=(-L "$module"); done
+        env -u DISPLAY pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit -n --use-pid-file=no \
+            --log-target=stderr "${args[@]}" >/dev/null 2>>"$log" &
+        SOUND_SERVER_PIDS=($!)
+        sound_wait 10 sound_server_answers || return 1
+        ;;
+    pipewire)
+        # The session bus outlives a restart of the server, as a desktop's does.
+        if [ -z "$SOUND_BUS_PID" ]; then
+            dbus-daemon --session --address="unix:path=$XDG_RUNTIME_DIR/bus" --nofork --nopidfile \
+                >/dev/null 2>>"$log" &
+            SOUND_BUS_PID=$!
+            export DBUS_SESSION_BUS_ADDRESS=unix:path=$XDG_RUNTIME_DIR/bus
+            sound_wait 5 test -S "$XDG_RUNTIME_DIR/bus" || return 1
+        fi
+        env -u DISPLAY pipewire >/dev/null 2>>"$log" &
+        SOUND_SERVER_PIDS=($!)
+        sound_wait 5 test -S "$XDG_RUNTIME_DIR/pipewire-0" || return 1
+        env -u DISPLAY wireplumber >/dev/null 2>>"$log" &
+        SOUND_SERVER_PIDS+=($!)
+        env -u DISPLAY pipewire-pulse >/dev/null 2>>"$log" &
+        SOUND_SERVER_PIDS+=($!)
+        sound_wait 10 sound_server_answers || return 1
+        # Without a device of its own pipewire-pulse makes up a dummy output;
+        # a server with no device is asked for.
+        pactl unload-module module-always-sink >/dev/null 2>&1 || true
+        for module in "$@"; do
+            # shellcheck disable=SC2086  # a module line is words
+            pactl load-module $module >/dev/null || return 1
+        done
+        ;;
+    esac
+}
+
+# sound_server_signal SIGNAL: sends it to every process of the server
+# (STOP and CONT freeze and thaw it).
+sound_server_signal() {
+    [ ${#SOUND_SERVER_PIDS[@]} = 0 ] || kill -"$1" "${SOUND_SERVER_PIDS[@]}" 2>/dev/null
+}
+
+# Kills the server (not the session bus) and waits for it.
+sound_server_stop() {
+    [ ${#SOUND_SERVER_PIDS[@]} = 0 ] && return 0
+    kill -CONT "${SOUND_SERVER_PIDS[@]}" 2>/dev/null
+    kill "${SOUND_SERVER_PIDS[@]}" 2>/dev/null
+    wait "${SOUND_SERVER_PIDS[@]}" 2>/dev/null
+    SOUND_SERVER_PIDS=()
+    return 0
+}
+
+# Stops the server and the session bus: for the script's exit.
+sound_server_teardown() {
+    sound_server_stop
+    if [ -n "$SOUND_BUS_PID" ]; then
+        kill "$SOUND_BUS_PID" 2>/dev/null
+        wait "$SOUND_BUS_PID" 2>/dev/null
+        SOUND_BUS_PID=""
+    fi
+    return 0
+}
