@@ -1,6 +1,7 @@
 #include "audio/pulse/PulseConnection.h"
 
 #include <cassert>
+#include <cstring>
 
 namespace {
 
@@ -23,18 +24,18 @@ PulseConnection::PulseConnection(Listener& listener) : mListener(listener) {}
 
 PulseConnection::~PulseConnection() { Close(); }
 
-bool PulseConnection::Open(std::chrono::milliseconds timeout) {
+PulseConnection::OpenResult PulseConnection::Open(std::chrono::milliseconds timeout) {
     assert(!mMainloop && "the connection is already open");
     mMainloop = pa_threaded_mainloop_new();
-    if (!mMainloop) return false;
+    if (!mMainloop) return OpenResult::NoServer;
     pa_threaded_mainloop_set_name(mMainloop, "gyrobloom-pulse");
     if (pa_threaded_mainloop_start(mMainloop) < 0) {
         pa_threaded_mainloop_free(mMainloop);
         mMainloop = nullptr;
-        return false;
+        return OpenResult::NoServer;
     }
 
-    bool ready = false;
+    OpenResult result = OpenResult::NoServer;
     {
         PulseLock lock(mMainloop);
         mOpening = true;
@@ -46,10 +47,19 @@ bool PulseConnection::Open(std::chrono::milliseconds timeout) {
             Api()->time_free(timer);
         }
         mOpening = false;
-        ready = mOpenState == OpenState::Ready;
+        if (mOpenState == OpenState::Ready) {
+            result = OpenResult::Ready;
+        } else if (mContext) {
+            // Still no answer. A socket that took the connection means a
+            // server is there (stopped, or swamped); one still connecting
+            // after the whole wait does not.
+            const pa_context_state_t state = pa_context_get_state(mContext);
+            if (state == PA_CONTEXT_AUTHORIZING || state == PA_CONTEXT_SETTING_NAME || state == PA_CONTEXT_READY)
+                result = OpenResult::Unanswered;
+        }
     }
-    if (!ready) Close();
-    return ready;
+    if (result == OpenResult::NoServer) Close();
+    return result;
 }
 
 void PulseConnection::Close() {
@@ -110,7 +120,7 @@ void PulseConnection::OnReconnectTimer(pa_mainloop_api* api, pa_time_event* even
 
 void PulseConnection::OnOpenTimeout(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* data) {
     auto* self = static_cast<PulseConnection*>(data);
-    if (self->mOpenState == OpenState::Pending) self->mOpenState = OpenState::Failed;
+    if (self->mOpenState == OpenState::Pending) self->mOpenState = OpenState::TimedOut;
     pa_threaded_mainloop_signal(self->mMainloop, 0);
 }
 
@@ -178,6 +188,7 @@ void PulseConnection::OnServerInfo(pa_context* context, const pa_server_info* in
     self->mSources.clear();
     self->mRefreshSteps = 2;
     const char* sink = info ? info->default_sink_name : nullptr;
+    self->mDefaultSink = sink ? sink : "";
     if (sink && *sink) {
         pa_operation* operation = pa_context_get_sink_info_by_name(context, sink, OnSinkInfo, self);
         if (operation)
@@ -206,6 +217,9 @@ void PulseConnection::OnSinkInfo(pa_context* context, const pa_sink_info* info, 
         return;
     }
     if (info && info->monitor_source_name) self->mMonitor = info->monitor_source_name;
+    // The server answers for a name that stands for the default (PipeWire's
+    // "@DEFAULT_SINK@") with the sink itself.
+    if (info && info->name) self->mDefaultSink = info->name;
 }
 
 void PulseConnection::OnSourceInfo(pa_context* context, const pa_source_info* info, int eol, void* data) {
@@ -224,20 +238,31 @@ void PulseConnection::RefreshStepDone() {
 
     PulseDevices devices;
     devices.playbackMonitor = mMonitor;
+    if (!mMonitor.empty()) devices.playbackSink = mDefaultSink;
+    const SourceEntry* defaultSource = nullptr;
+    const SourceEntry* firstInput = nullptr;
+    const SourceEntry* playbackMonitor = nullptr;
     for (const SourceEntry& source : mSources) {
-        if (source.name == mDefaultSource && !source.isMonitor) {
-            devices.defaultIsInput = true;
-            devices.recordingSource = source.name;
-        }
+        if (source.name == mDefaultSource) defaultSource = &source;
+        if (!source.isMonitor && !firstInput) firstInput = &source;
+        if (source.name == mMonitor) playbackMonitor = &source;
     }
-    if (!devices.defaultIsInput) {
-        for (const SourceEntry& source : mSources) {
-            if (!source.isMonitor) {
-                devices.recordingSource = source.name;
-                break;
-            }
-        }
+    // The order a recording program follows: a microphone when there is one,
+    // otherwise whatever the server records by default, monitor or not.
+    const SourceEntry* recording = nullptr;
+    if (defaultSource && !defaultSource->isMonitor) {
+        recording = defaultSource;
+        devices.defaultIsInput = true;
+    } else if (firstInput) {
+        recording = firstInput;
+    } else if (defaultSource) {
+        recording = defaultSource;
+    } else if (playbackMonitor) {
+        recording = playbackMonitor;
+    } else if (!mSources.empty()) {
+        recording = &mSources.front();
     }
+    if (recording) devices.recordingSource = recording->name;
 
     mRefreshing = false;
     mListener.DevicesChanged(mContext, devices);
@@ -246,4 +271,23 @@ void PulseConnection::RefreshStepDone() {
         pa_threaded_mainloop_signal(mMainloop, 0);
     }
     if (mRefreshAgain) Refresh();
+}
+
+// A null sink renders ahead in blocks as long as the longest latency its
+// clients allowed when the block began (2 s when nobody asks), and takes up a
+// shorter one only after the block under way: a meter stream that asks for
+// 20 ms on such a sink waits up to 2 s for its first peak, whether or not a
+// player just asked for less too. Suspending and resuming it starts it again
+// at the latency asked for. A null sink plays to nobody, so nobody hears it.
+void PulseConnection::RestartNullSink(const std::string& sink) {
+    if (!mContext || sink.empty()) return;
+    Forget(pa_context_get_sink_info_by_name(mContext, sink.c_str(), OnRestartSinkInfo, this));
+}
+
+void PulseConnection::OnRestartSinkInfo(pa_context* context, const pa_sink_info* info, int eol, void* data) {
+    auto* self = static_cast<PulseConnection*>(data);
+    if (context != self->mContext || eol || !info || !info->driver || !info->name) return;
+    if (!std::strstr(info->driver, "null-sink")) return;
+    Forget(pa_context_suspend_sink_by_name(context, info->name, 1, nullptr, nullptr));
+    Forget(pa_context_suspend_sink_by_name(context, info->name, 0, nullptr, nullptr));
 }

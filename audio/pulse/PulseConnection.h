@@ -14,10 +14,13 @@
 
 // The devices the meters listen to, as the server last described them.
 struct PulseDevices {
-    // The monitor source of the default output; empty when there is none.
+    // The default output and its monitor source; empty when there is none.
+    std::string playbackSink;
     std::string playbackMonitor;
-    // The default input, or the first real (non-monitor) input when the
-    // default is a monitor or missing; empty when there is none.
+    // What a recording made now would record: the default input when it is
+    // a real (non-monitor) input, else the first real input, else the
+    // default source even when it is a monitor, else the playback monitor,
+    // else the first source; empty only when the server has no source.
     std::string recordingSource;
     // The default source is a real input.
     bool defaultIsInput = false;
@@ -36,7 +39,15 @@ public:
         virtual void ConnectionLost() = 0;
     };
 
-    static constexpr std::chrono::milliseconds kReconnectInterval{500};
+    // How often a server that went away is looked for. A try costs one
+    // failing connect() while it is gone.
+    static constexpr std::chrono::milliseconds kReconnectInterval{100};
+
+    enum class OpenResult {
+        NoServer,    // nothing to connect to
+        Ready,       // connected, and the devices are known
+        Unanswered,  // the server took the connection but has not answered yet
+    };
 
     explicit PulseConnection(Listener& listener);
     ~PulseConnection();
@@ -44,9 +55,11 @@ public:
     PulseConnection& operator=(const PulseConnection&) = delete;
 
     // Starts the main loop and connects to the default server, waiting at
-    // most `timeout` for it and its device list. False, with nothing left
-    // running, when there is no server. Not in the loop's thread.
-    bool Open(std::chrono::milliseconds timeout);
+    // most `timeout` for it and its device list. NoServer leaves nothing
+    // running. Unanswered (a server that is stopped, or too busy to answer
+    // in time) keeps the connection going in the background: the devices
+    // arrive when the server answers. Not in the loop's thread.
+    OpenResult Open(std::chrono::milliseconds timeout);
     // Disconnects and stops the loop. Not in the loop's thread.
     void Close();
     bool IsOpen() const { return mMainloop != nullptr; }
@@ -56,8 +69,12 @@ public:
     // The live context; null between a loss and the next connection.
     pa_context* Context() const { return mContext; }
 
+    // Makes a null sink take up the latency its clients ask for now;
+    // nothing happens to any other sink. Lock held.
+    void RestartNullSink(const std::string& sink);
+
 private:
-    enum class OpenState { Pending, Ready, Failed };
+    enum class OpenState { Pending, Ready, Failed, TimedOut };
     struct SourceEntry {
         std::string name;
         bool isMonitor;
@@ -76,6 +93,7 @@ private:
     static void OnSinkInfo(pa_context* context, const pa_sink_info* info, int eol, void* self);
     static void OnSourceInfo(pa_context* context, const pa_source_info* info, int eol, void* self);
     static void OnReconnectTimer(pa_mainloop_api* api, pa_time_event* event, const struct timeval* tv, void* self);
+    static void OnRestartSinkInfo(pa_context* context, const pa_sink_info* info, int eol, void* self);
     static void OnOpenTimeout(pa_mainloop_api* api, pa_time_event* event, const struct timeval* tv, void* self);
 
     Listener& mListener;
@@ -92,6 +110,7 @@ private:
     bool mRefreshAgain = false;
     int mRefreshSteps = 0;
     std::string mDefaultSource;
+    std::string mDefaultSink;
     std::string mMonitor;
     std::vector<SourceEntry> mSources;
 };

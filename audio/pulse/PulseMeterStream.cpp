@@ -12,8 +12,8 @@ constexpr pa_sample_spec kPeakFormat = {PA_SAMPLE_FLOAT32NE, kPeakRate, 1};
 }  // namespace
 
 PulseMeterStream::PulseMeterStream(const char* name, Suspend suspend, MeterPeaks& peaks,
-                                   std::function<void()> onFailed)
-    : mName(name), mSuspend(suspend), mPeaks(peaks), mOnFailed(std::move(onFailed)) {}
+                                   std::function<void()> onFailed, std::function<void()> onReady)
+    : mName(name), mSuspend(suspend), mPeaks(peaks), mOnFailed(std::move(onFailed)), mOnReady(std::move(onReady)) {}
 
 PulseMeterStream::~PulseMeterStream() { Disconnect(); }
 
@@ -84,6 +84,7 @@ void PulseMeterStream::OnRead(pa_stream* stream, std::size_t, void* data) {
 void PulseMeterStream::OnState(pa_stream* stream, void* data) {
     auto* self = static_cast<PulseMeterStream*>(data);
     pa_stream_state_t state = pa_stream_get_state(stream);
+    if (state == PA_STREAM_READY && self->mOnReady) self->mOnReady();
     if (state != PA_STREAM_FAILED && state != PA_STREAM_TERMINATED) return;
     self->Disconnect();
     if (self->mOnFailed) self->mOnFailed();

@@ -17,8 +17,10 @@ class PulseMeterStream {
 public:
     enum class Suspend { Inhibit, Allow };
 
-    // `onFailed` runs (lock held) when the server ends the stream.
-    PulseMeterStream(const char* name, Suspend suspend, MeterPeaks& peaks, std::function<void()> onFailed);
+    // `onFailed` runs (lock held) when the server ends the stream, `onReady`
+    // when a stream starts delivering.
+    PulseMeterStream(const char* name, Suspend suspend, MeterPeaks& peaks, std::function<void()> onFailed,
+                     std::function<void()> onReady = {});
     ~PulseMeterStream();
     PulseMeterStream(const PulseMeterStream&) = delete;
     PulseMeterStream& operator=(const PulseMeterStream&) = delete;
@@ -41,6 +43,7 @@ private:
     Suspend mSuspend;
     MeterPeaks& mPeaks;
     std::function<void()> mOnFailed;
+    std::function<void()> mOnReady;
     pa_stream* mStream = nullptr;
     std::string mSource;
 };

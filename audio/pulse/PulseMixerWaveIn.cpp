@@ -10,11 +10,13 @@
 
 namespace {
 
-// A server that accepts the connection but does not answer is given up on
-// after this long; a missing one is noticed at once.
-constexpr std::chrono::milliseconds kOpenTimeout{1500};
+// How long the first reading waits for the server to describe its devices.
+// A missing server is noticed at once; one that took the connection but has
+// not answered by then (stopped, or swamped) counts as there, with both
+// meters, and is metered once it answers.
+constexpr std::chrono::milliseconds kAnswerWait{300};
 // How soon a meter stream the server ended is tried again.
-constexpr std::chrono::milliseconds kStreamRetry{500};
+constexpr std::chrono::milliseconds kStreamRetry{100};
 
 constexpr std::uint32_t kPlaybackMeterId = 1;
 constexpr std::uint32_t kInputMeterId = 2;
@@ -51,12 +53,18 @@ struct PulseMixerWaveIn::Impl final : PulseConnection::Listener {
     MeterPeaks playbackPeaks;
     MeterPeaks inputPeaks;
     PulseMeterStream playback{"Playback level", PulseMeterStream::Suspend::Allow, playbackPeaks,
-                              [this] { ArmTimer(retryTimer, kStreamRetry, OnRetryTimer); }};
+                              [this] { ArmTimer(retryTimer, kStreamRetry, OnRetryTimer); },
+                              [this] { connection.RestartNullSink(Devices().playbackSink); }};
     PulseMeterStream input{"Recording level", PulseMeterStream::Suspend::Inhibit, inputPeaks,
                            [this] { ArmTimer(retryTimer, kStreamRetry, OnRetryTimer); }};
 
     // Shared between the two threads.
     std::atomic<bool> connected{false};
+    // The devices have been described at least once since the open.
+    std::atomic<bool> described{false};
+    // The recording line is the playback monitor (no microphone, the default
+    // source is that monitor): one stream serves both meters.
+    std::atomic<bool> inputIsPlayback{false};
     std::mutex devicesMutex;
     PulseDevices devices;  // guarded by devicesMutex
     std::atomic<Clock::rep> lastInputUse{0};
@@ -85,6 +93,7 @@ void PulseMixerWaveIn::Impl::Close() {
     }
     connection.Close();
     connected = false;
+    described = false;
     mixerOpen = false;
 }
 
@@ -93,7 +102,9 @@ void PulseMixerWaveIn::Impl::DevicesChanged(pa_context*, const PulseDevices& now
         std::lock_guard lock(devicesMutex);
         devices = now;
     }
+    inputIsPlayback = !now.recordingSource.empty() && now.recordingSource == now.playbackMonitor;
     connected = true;
+    described = true;
     EnsureStreams();
 }
 
@@ -113,7 +124,7 @@ void PulseMixerWaveIn::Impl::EnsureStreams() {
     else if (!playback.Alive() || playback.Source() != now.playbackMonitor)
         playback.Connect(context, now.playbackMonitor);
 
-    if (!inputActive || now.recordingSource.empty())
+    if (!inputActive || now.recordingSource.empty() || now.recordingSource == now.playbackMonitor)
         input.Disconnect();
     else if (!input.Alive() || input.Source() != now.recordingSource)
         input.Connect(context, now.recordingSource);
@@ -172,26 +183,30 @@ PulseMixerWaveIn::PulseMixerWaveIn(std::chrono::milliseconds inputLinger) : m(st
 PulseMixerWaveIn::~PulseMixerWaveIn() = default;
 
 bool PulseMixerWaveIn::OpenMixer() {
-    if (!m->mixerOpen) m->mixerOpen = m->connection.Open(kOpenTimeout);
+    if (!m->mixerOpen) m->mixerOpen = m->connection.Open(kAnswerWait) != PulseConnection::OpenResult::NoServer;
     return m->mixerOpen;
 }
 
 void PulseMixerWaveIn::CloseMixer() { m->Close(); }
 
 bool PulseMixerWaveIn::FindMeter(MixerLine line, MeterRecord& meter) {
-    if (!m->mixerOpen || !m->connected) return false;
+    if (!m->mixerOpen) return false;
+    // A server that has not answered yet is taken to have the usual lines:
+    // an output, and a recording line that follows whatever it names later.
+    const bool described = m->described;
+    if (described && !m->connected) return false;
     const PulseDevices now = m->Devices();
     switch (line) {
     case MixerLine::SrcWaveOut:
-        if (now.playbackMonitor.empty()) return false;
+        if (described && now.playbackMonitor.empty()) return false;
         meter.controlId = kPlaybackMeterId;
         break;
     case MixerLine::DstWaveIn:
-        if (!now.defaultIsInput) return false;
+        if (!described || !now.defaultIsInput) return false;
         meter.controlId = kInputMeterId;
         break;
     case MixerLine::SrcMicrophone:
-        if (now.recordingSource.empty()) return false;
+        if (described && now.recordingSource.empty()) return false;
         meter.controlId = kMicrophoneMeterId;
         break;
     default:
@@ -210,6 +225,12 @@ bool PulseMixerWaveIn::ReadMeter(const MeterRecord& meter, std::int32_t& value) 
     case kInputMeterId:
     case kMicrophoneMeterId:
         // Both follow the recording line the server names now.
+        if (m->inputIsPlayback) {
+            // Read right after the playback meter, the shared store holds
+            // what arrived in between, nothing twice.
+            value = m->connected ? m->playbackPeaks.Take(Clock::now()) : 0;
+            return true;
+        }
         m->NoteInputUse();
         value = m->connected ? m->inputPeaks.Take(Clock::now()) : 0;
         return true;
@@ -221,8 +242,10 @@ bool PulseMixerWaveIn::ReadMeter(const MeterRecord& meter, std::int32_t& value) 
 MMResult PulseMixerWaveIn::WaveInOpen(const WaveFormat&) {
     // The format is not used: the input stream carries peaks, not samples.
     if (m->waveInOpen) return kMmAllocated;
-    if (!m->mixerOpen || !m->connected) return kMmBadDeviceId;
-    if (m->Devices().recordingSource.empty()) return kMmBadDeviceId;
+    if (!m->mixerOpen) return kMmBadDeviceId;
+    // Before the server answers the device is taken to be there, as in
+    // FindMeter.
+    if (m->described && (!m->connected || m->Devices().recordingSource.empty())) return kMmBadDeviceId;
     m->waveInOpen = true;
     m->NoteInputUse();
     return kMmNoError;

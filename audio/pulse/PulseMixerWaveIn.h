@@ -4,13 +4,18 @@
 //
 // Implemented:
 //  [X] Mixer: a connection to the default sound server. With no server
-//      OpenMixer answers false at once (the wait for a slow server is
-//      bounded).
+//      OpenMixer answers false at once. A server that takes the connection
+//      but does not describe its devices within 300 ms (stopped, swamped)
+//      counts as there with both meters; they read 0 until it answers.
 //  [X] Playback meter (SrcWaveOut): a peak-detecting record stream on the
 //      monitor of the default output; it follows a change of the default.
-//  [X] Recording meter (DstWaveIn, SrcMicrophone): the same on the default
-//      input, or on the first real input when the default is a monitor or
-//      there is none.
+//  [X] Recording meter (DstWaveIn, SrcMicrophone): the same on what a
+//      recording would record: the default input, or the first real input
+//      when the default is a monitor or missing, or else the default source
+//      even when it is a monitor (a desktop without a microphone). It
+//      follows inputs coming and going; only a server without any source
+//      has no recording line. When that line is the playback monitor, the
+//      playback meter's stream serves both.
 //  [X] A reading: the highest peak since the previous reading of that meter
 //      (the latest peak when none arrived), 0..32767. It never waits on the
 //      server. Without a server it reads 0.
@@ -18,7 +23,10 @@
 //      kInputLinger after its last use, so that opening and closing in
 //      every silent reading costs nothing and still hears the microphone.
 //  [X] The server going away: readings of 0, and a fresh connection in the
-//      background until it is back; no new messages.
+//      background (a try every 100 ms) until it is back; no new messages.
+//      A server that stops answering reads 0 after 250 ms.
+//  [X] A null sink is restarted when the playback meter starts on
+//      it, so that its first peaks come within 20 ms instead of 2 s.
 //  [ ] Capture buffers are accepted and handed back, never filled: the
 //      meter does not look at samples, so none are kept.
 

@@ -38,6 +38,8 @@ sound_server_env() {
 }
 
 sound_server_answers() { pactl info >/dev/null 2>&1; }
+wireplumber_ready() { pactl list clients 2>/dev/null | grep -q '"WirePlumber"'; }
+default_sink_named() { [ "$(pactl get-default-sink 2>/dev/null)" != "@DEFAULT_SINK@" ]; }
 
 # Waits up to SECONDS for a condition checked every 20 ms.
 sound_wait() {
@@ -76,6 +78,12 @@ sound_server_start() {
         env -u DISPLAY pipewire >/dev/null 2>>"$log" &
         SOUND_SERVER_PIDS=($!)
         sound_wait 5 test -S "$XDG_RUNTIME_DIR/pipewire-0" || return 1
+        # No cameras or Bluetooth to look for: each costs WirePlumber a
+        # second or two at every start.
+        local wp_conf=${XDG_CONFIG_HOME:-$HOME/.config}/wireplumber
+        mkdir -p "$wp_conf/main.lua.d" "$wp_conf/bluetooth.lua.d"
+        echo 'libcamera_monitor.enabled = false; v4l2_monitor.enabled = false' >"$wp_conf/main.lua.d/51-tests.lua"
+        echo 'bluez_monitor.enabled = false' >"$wp_conf/bluetooth.lua.d/51-tests.lua"
         env -u DISPLAY wireplumber >/dev/null 2>>"$log" &
         SOUND_SERVER_PIDS+=($!)
         env -u DISPLAY pipewire-pulse >/dev/null 2>>"$log" &
@@ -88,6 +96,10 @@ sound_server_start() {
             # shellcheck disable=SC2086  # a module line is words
             pactl load-module $module >/dev/null || return 1
         done
+        # Nothing plays or records until WirePlumber links it; it has taken
+        # over once it names a default output.
+        sound_wait 10 wireplumber_ready || return 1
+        [ $# = 0 ] || sound_wait 10 default_sink_named || return 1
         ;;
     esac
 }

@@ -1,0 +1,116 @@
+# The saver with a real sound server, for tests/real/pulse_saver_*.sh (sourced
+# after lib.sh): message boxes counted and answered, the screen watched for the first
+# lit picture, and music.
+
+WATCH=$T/watch.out
+
+# Starts tests/real/pulse/screen_watch.py in the background.
+start_screen_watch() {
+    python3 "$(dirname "${BASH_SOURCE[0]}")/screen_watch.py" >"$WATCH" 2>"$T/watch.err" &
+    PIDS+=($!)
+    local i
+    for i in $(seq 100); do [ -s "$WATCH" ] && return 0; sleep 0.02; done
+    echo "FAIL: the screen watcher did not start: $(cat "$T/watch.err")"
+    exit 1
+}
+
+# first_lit SINCE_MS: the time of the first turn to lit after then.
+first_lit() { awk -v s="$1" '$1=="lit" && $2>=s {print $2; f=1; exit} END {exit !f}' "$WATCH"; }
+# lit_within SINCE_MS SECONDS: waits for the screen to light; sets LIT_MS.
+lit_within() {
+    local i
+    for i in $(seq $(($2 * 50))); do
+        LIT_MS=$(first_lit "$1") && return 0
+        sleep 0.02
+    done
+    return 1
+}
+# dark_now: the screen is black at this moment (the latest turn was to dark).
+dark_now() { [ "$(awk '$1=="lit" || $1=="dark" {s=$1} END {print s}' "$WATCH")" = dark ]; }
+# dark_within SECONDS
+dark_within() {
+    local i
+    for i in $(seq $(($1 * 50))); do dark_now && return 0; sleep 0.02; done
+    return 1
+}
+
+# Music with a pulse to it, 4 s, and a short tone.
+make_music() {
+    sox -n -r 44100 -c 2 -b 16 "$T/music.wav" synth 4 sine 220 sine 277 sine 330 tremolo 2 90 vol 0.8 2>/dev/null
+    sox -n -r 44100 -c 2 -b 16 "$T/tone.wav" synth 1 sine 440 vol 0.5 2>/dev/null
+}
+# play FILE [DEVICE]: in the background, PID in PLAY_PID, start in PLAY_MS.
+play() {
+    PLAY_MS=$(now_ms)
+    paplay --latency-msec=20 ${2:+--device=$2} "$1" 2>/dev/null &
+    PLAY_PID=$!
+    PIDS+=($PLAY_PID)
+}
+
+# The visible message box of the program, if one shows: a window titled with
+# the program's name that does not cover the screen as the saver does.
+message_box() {
+    local id WIDTH=0
+    for id in $(xdotool search --onlyvisible --pid "$PROGRAM_PID" 2>/dev/null); do
+        [ "$(xdotool getwindowname "$id" 2>/dev/null)" = Gyrobloom ] || continue
+        eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null | grep '^WIDTH=')"
+        [ "$WIDTH" -gt 0 ] && [ "$WIDTH" -lt 1920 ] && echo "$id" && return 0
+    done
+    return 1
+}
+# message_within SECONDS: waits for a box. (Its text cannot be read back
+# here: Qt's box offers no copy on X11. The texts are checked by the meter
+# probe's tests on the same servers, pulse_sources.sh.)
+message_within() {
+    local i
+    for i in $(seq $(($1 * 20))); do
+        message_box >/dev/null && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# boxes_answered SECONDS: answers each box that shows with Return until none
+# comes for that long; sets BOXES to how many there were.
+boxes_answered() {
+    BOXES=0
+    while message_within "$1"; do
+        BOXES=$((BOXES + 1))
+        sleep 0.2  # drawn and focused
+        xdotool key Return
+        sleep 0.3
+        [ "$BOXES" -lt 5 ] || break
+    done
+}
+
+# The processor time the program has used, in clock ticks: it grows while
+# the loop runs.
+program_ticks() { awk '{print $14 + $15}' "/proc/$PROGRAM_PID/stat"; }
+# keeps_running WHAT: the loop runs on for half a second and no box shows.
+keeps_running() {
+    local before
+    before=$(program_ticks)
+    sleep 0.5
+    running "$PROGRAM_PID" && [ "$(program_ticks)" -gt "$before" ] && ! message_box >/dev/null
+}
+
+# start_saver: "gyrobloom /s" shows its window within 2 s; sets SAVER_MS.
+start_saver() {
+    local t
+    t=$(now_ms)
+    start_program /s
+    if wait_for_window "$PROGRAM_PID" 2 >/dev/null; then
+        SAVER_MS=$(($(now_ms) - t))
+        return 0
+    fi
+    fail "the saver shows its window within 2 s"
+    cat "$T/program-$PROGRAM_RUNS.log"
+    finish
+}
+# key_ends WHAT: a key ends the saver within a second.
+key_ends() {
+    xdotool key space
+    if wait_for_exit "$PROGRAM_PID" 1; then pass "$1: a key ends the saver (in $EXIT_MS ms)"; else fail "$1: a key ends the saver within 1 s"; kill "$PROGRAM_PID"; fi
+}
+# no_message_after SECONDS: still no box once that long has passed.
+no_message_after() { sleep "$1"; ! message_box >/dev/null; }
