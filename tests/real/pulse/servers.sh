@@ -75,6 +75,7 @@ sound_server_start() {
             export DBUS_SESSION_BUS_ADDRESS=unix:path=$XDG_RUNTIME_DIR/bus
             sound_wait 5 test -S "$XDG_RUNTIME_DIR/bus" || return 1
         fi
+        rm -rf "${XDG_STATE_HOME:-$HOME/.local/state}/wireplumber"  # what a killed one left half-written
         env -u DISPLAY pipewire >/dev/null 2>>"$log" &
         SOUND_SERVER_PIDS=($!)
         sound_wait 5 test -S "$XDG_RUNTIME_DIR/pipewire-0" || return 1
