@@ -11,6 +11,7 @@ packages=(
   pulseaudio pulseaudio-utils sox espeak-ng
   libx11-dev dpkg-dev python3
   xscreensaver xscreensaver-data mate-screensaver libglib2.0-bin dbus desktop-file-utils
+  pipewire pipewire-pulse wireplumber libxext6
 )
 
 missing=()
