@@ -33,6 +33,7 @@ QtPlatform::QtPlatform(QApplication& app, std::unique_ptr<SettingsStore> setting
     // The run ends only through End, never because a message box or the
     // dialog was the last window to close.
     mApp.setQuitOnLastWindowClosed(false);
+    mSinceStart.start();
 }
 
 QtPlatform::QtPlatform(QApplication& app, std::unique_ptr<SettingsStore> settings)
@@ -49,11 +50,16 @@ std::string QtPlatform::Command() const { return JoinArguments(mApp.arguments())
 bool QtPlatform::PrevInstance() { return mInstanceLock.AnotherInstanceRuns(); }
 
 void QtPlatform::DoEvents() {
+    ++mSteps;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     mPacer.EndOfStep();
 }
 
 void QtPlatform::End(int exitCode) {
+    if (qEnvironmentVariableIsSet("GYROBLOOM_STATS")) {
+        std::fprintf(stderr, "gyrobloom: %ld steps, %ld frames in %.3f s\n", mSteps, mPacer.FramesShown(),
+                     double(mSinceStart.nsecsElapsed()) / 1e9);
+    }
     std::fflush(nullptr);
     std::_Exit(exitCode);
 }

@@ -9,7 +9,9 @@
 //  - DoEvents: runs the pending events, then shows what the step drew,
 //    paced to the display's refresh (QtFramePacer) or at once when unpaced;
 //  - End: flushes standard output and error and exits at once, without
-//    returning into the animation loop;
+//    returning into the animation loop; with GYROBLOOM_STATS set in the
+//    environment it first writes the steps and frames made and the time run
+//    to standard error (tools/measure.sh reads them);
 //  - MsgBox: a modal QMessageBox captioned "Gyrobloom" with an OK button;
 //  - Settings: the store handed in by main();
 //  - DecimalSeparator from the user's locale, ClockSeed from the clock;
@@ -21,6 +23,7 @@
 // primary screen only.
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QStringList>
 
 #include <memory>
@@ -56,6 +59,8 @@ public:
                                                 const UnitScale& scale) override;
 
     QtFramePacer& Pacer() { return mPacer; }
+    // Animation steps so far: calls of DoEvents.
+    long Steps() const { return mSteps; }
 
     // The argument text of a command line: everything after the program's
     // path, joined by single spaces.
@@ -70,6 +75,8 @@ private:
     std::unique_ptr<SettingsStore> mSettings;
     InstanceLock mInstanceLock;
     QtFramePacer mPacer;
+    QElapsedTimer mSinceStart;
+    long mSteps = 0;
 };
 
 }  // namespace vb
