@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace vb {
 namespace {
 
 constexpr Integer kStyleInvisible = 5;
-// A line's dirty rectangle reaches this far past half the pen width, so that
-// the rasteriser's rounding never lights a pixel outside it.
+// A line's dirty area reaches this far past half the pen width, so that the
+// rasteriser's rounding never lights a pixel outside it.
 constexpr qreal kDirtyMargin = 2;
 
 Qt::PenStyle QtPenStyle(Integer style) {
@@ -22,6 +23,13 @@ Qt::PenStyle QtPenStyle(Integer style) {
     }
 }
 
+// Row by row, so that images with different row padding copy too.
+void CopyPixels(const QImage& from, QImage& to) {
+    const int rows = std::min(from.height(), to.height());
+    const qsizetype bytes = qsizetype(std::min(from.width(), to.width())) * 4;
+    for (int y = 0; y < rows; ++y) std::memcpy(to.scanLine(y), from.constScanLine(y), size_t(bytes));
+}
+
 }  // namespace
 
 QColor QtCanvas::ToQColor(Long color) {
@@ -32,37 +40,122 @@ QtCanvas::QtCanvas(const UnitScale& scale, Long backColor) : mScale(scale), mBac
     Resize(QSize(1, 1), 1);
 }
 
-QtCanvas::~QtCanvas() {
+QtCanvas::~QtCanvas() { Pause(); }
+
+void QtCanvas::SetTargetSource(TargetSource source) {
+    Detach();
+    mTargetSource = std::move(source);
+}
+
+QImage* QtCanvas::OfferedTarget() const {
+    if (!mTargetSource) return nullptr;
+    QImage* target = mTargetSource();
+    // A shared image would be copied by the first painter, and the drawing
+    // would miss the window.
+    // Opaque pixels are laid out alike in both formats.
+    const bool sameLayout =
+        target && (target->format() == QImage::Format_RGB32 || target->format() == QImage::Format_ARGB32_Premultiplied);
+    if (!sameLayout || target->size() != mDeviceSize || !target->isDetached())
+        return nullptr;
+    return target;
+}
+
+bool QtCanvas::UseTarget() {
+    if (mPainter.isActive()) return mOnTarget;
+    QImage* target = OfferedTarget();
+    if (target) {
+        if (!mOnTarget) {
+            if (mImage.isNull())
+                target->fill(mBackColor);
+            else
+                CopyPixels(mImage, *target);
+            mImage = QImage();
+            mOnTarget = true;
+        }
+    } else if (mOnTarget) {
+        // The window took its image away without a Detach first: what was
+        // drawn is lost, so start again from the background.
+        mOnTarget = false;
+        MarkAll();
+    }
+    mTarget = target;
+    return mOnTarget;
+}
+
+QImage& QtCanvas::OwnImage() {
+    if (mImage.isNull()) {
+        mImage = QImage(mDeviceSize, QImage::Format_RGB32);
+        mImage.fill(mBackColor);
+    }
+    return mImage;
+}
+
+QImage& QtCanvas::Begin() {
+    if (mPainter.isActive()) return mOnTarget ? *mTarget : mImage;
+    QImage& image = UseTarget() ? *mTarget : OwnImage();
+    mPainter.begin(&image);
+    mPainter.setRenderHint(QPainter::Antialiasing, false);
+    mPainter.setCompositionMode(QPainter::CompositionMode_Source);
+    mPainter.setPen(mPen);
+    return image;
+}
+
+void QtCanvas::Pause() {
     if (mPainter.isActive()) mPainter.end();
+    mTarget = nullptr;
+}
+
+void QtCanvas::Detach() {
+    Pause();
+    if (!mOnTarget) return;
+    if (QImage* target = OfferedTarget()) {
+        mImage = target->copy();
+    } else {
+        mImage = QImage();  // lost: the background
+        MarkAll();
+    }
+    mOnTarget = false;
+}
+
+const QImage& QtCanvas::Image() {
+    if (mPainter.isActive()) return mOnTarget ? *mTarget : mImage;
+    if (UseTarget()) return *mTarget;
+    return OwnImage();
 }
 
 void QtCanvas::Resize(QSize logicalSize, qreal devicePixelRatio) {
     const QSize device(std::max(1, int(std::ceil(logicalSize.width() * devicePixelRatio))),
                        std::max(1, int(std::ceil(logicalSize.height() * devicePixelRatio))));
-    if (device == mImage.size() && devicePixelRatio == mDevicePixelRatio) return;
+    if (device == mDeviceSize && devicePixelRatio == mDevicePixelRatio) return;
 
-    QImage image(device, QImage::Format_RGB32);
-    image.fill(mBackColor);
-    if (mPainter.isActive()) mPainter.end();
+    Detach();
+    // An image of the canvas's own exists only once something other than
+    // the background is drawn while the window offers none, so that the
+    // pixels are not held twice while the window comes up.
     if (!mImage.isNull()) {
-        QPainter copy(&image);
-        copy.setCompositionMode(QPainter::CompositionMode_Source);
-        copy.drawImage(0, 0, mImage);
+        QImage image(device, QImage::Format_RGB32);
+        image.fill(mBackColor);
+        CopyPixels(mImage, image);
+        mImage = std::move(image);
     }
-    mImage = std::move(image);
+    mDeviceSize = device;
     mDevicePixelRatio = devicePixelRatio;
-
-    // One painter for the life of the image: lines are many and short.
-    mPainter.begin(&mImage);
-    mPainter.setRenderHint(QPainter::Antialiasing, false);
-    mPainter.setCompositionMode(QPainter::CompositionMode_Source);
+    mTilesX = (device.width() + kTile - 1) / kTile;
+    mTilesY = (device.height() + kTile - 1) / kTile;
+    mTiles.assign(size_t(mTilesX) * size_t(mTilesY), 0);
     UpdatePen();
-    mDirty = QRegion(mImage.rect());
+    MarkAll();
 }
 
 void QtCanvas::Cls() {
-    mPainter.fillRect(mImage.rect(), mBackColor);
-    mDirty = QRegion(mImage.rect());
+    MarkAll();
+    if (!UseTarget()) {
+        Pause();
+        mImage = QImage();  // all background
+        return;
+    }
+    QImage& image = Begin();
+    mPainter.fillRect(image.rect(), mBackColor);
 }
 
 void QtCanvas::DrawWidth(Integer width) {
@@ -82,7 +175,7 @@ void QtCanvas::UpdatePen() {
     Qt::PenStyle style = QtPenStyle(mDrawStyle);
     if (mDrawWidth > 1 && style != Qt::NoPen) style = Qt::SolidLine;
     mPen = QPen(mPen.color(), width, style, Qt::RoundCap, Qt::RoundJoin);
-    mPainter.setPen(mPen);
+    if (mPainter.isActive()) mPainter.setPen(mPen);
 }
 
 QPointF QtCanvas::ToDevice(Single x, Single y) const {
@@ -91,19 +184,81 @@ QPointF QtCanvas::ToDevice(Single x, Single y) const {
 
 void QtCanvas::Line(Single x1, Single y1, Single x2, Single y2, Long color) {
     const QPointF from = ToDevice(x1, y1), to = ToDevice(x2, y2);
+    Begin();
     mPen.setColor(ToQColor(color));
     mPainter.setPen(mPen);
     mPainter.drawLine(QLineF(from, to));
+    MarkLine(from, to, mPen.widthF() / 2 + kDirtyMargin);
+}
 
-    const qreal reach = mPen.widthF() / 2 + kDirtyMargin;
-    const QRect touched =
-        QRectF(from, to).normalized().adjusted(-reach, -reach, reach, reach).toAlignedRect() & mImage.rect();
-    if (!touched.isEmpty()) mDirty += touched;
+void QtCanvas::MarkAll() {
+    std::fill(mTiles.begin(), mTiles.end(), std::uint8_t(1));
+    mAnyDirty = true;
+}
+
+void QtCanvas::MarkRect(double left, double top, double right, double bottom) {
+    const double width = mDeviceSize.width(), height = mDeviceSize.height();
+    // Also rejects NaN: every comparison with it is false.
+    if (!(right >= 0 && bottom >= 0 && left < width && top < height)) return;
+    const int x0 = int(std::max(0.0, left)) / kTile, y0 = int(std::max(0.0, top)) / kTile;
+    const int x1 = int(std::min(width - 1, right)) / kTile, y1 = int(std::min(height - 1, bottom)) / kTile;
+    for (int y = y0; y <= y1; ++y)
+        std::fill_n(mTiles.begin() + std::ptrdiff_t(y) * mTilesX + x0, x1 - x0 + 1, std::uint8_t(1));
+    mAnyDirty = true;
+}
+
+void QtCanvas::MarkLine(QPointF from, QPointF to, double reach) {
+    // In pieces no longer than a tile, so that a long diagonal marks the
+    // tiles along it, not its whole bounding box.
+    const QPointF delta = to - from;
+    const double length = std::hypot(delta.x(), delta.y());
+    const int pieces = std::clamp(int(std::ceil(length / kTile)), 1, mTilesX + mTilesY + 1);
+    for (int i = 0; i < pieces; ++i) {
+        const QPointF a = from + delta * (double(i) / pieces), b = from + delta * (double(i + 1) / pieces);
+        MarkRect(std::min(a.x(), b.x()) - reach, std::min(a.y(), b.y()) - reach, std::max(a.x(), b.x()) + reach,
+                 std::max(a.y(), b.y()) + reach);
+    }
 }
 
 QRegion QtCanvas::TakeDirty() {
     QRegion dirty;
-    std::swap(dirty, mDirty);
+    if (!mAnyDirty) return dirty;
+    const QRect bounds(QPoint(0, 0), mDeviceSize);
+    // Runs of marked tiles, each grown downwards while the rows below have
+    // the very same run.
+    struct Run {
+        int first, last, top, rows;
+    };
+    std::vector<Run> open, next;
+    auto close = [&](const Run& run) {
+        dirty += QRect(run.first * kTile, run.top * kTile, (run.last - run.first + 1) * kTile, run.rows * kTile) &
+                 bounds;
+    };
+    for (int y = 0; y < mTilesY; ++y) {
+        next.clear();
+        const std::uint8_t* row = mTiles.data() + std::ptrdiff_t(y) * mTilesX;
+        for (int x = 0; x < mTilesX;) {
+            if (!row[x]) {
+                ++x;
+                continue;
+            }
+            const int first = x;
+            while (x < mTilesX && row[x]) ++x;
+            next.push_back({first, x - 1, y, 1});
+        }
+        for (const Run& run : open) {
+            auto same = std::find_if(next.begin(), next.end(),
+                                     [&](const Run& n) { return n.first == run.first && n.last == run.last; });
+            if (same != next.end())
+                *same = {run.first, run.last, run.top, run.rows + 1};
+            else
+                close(run);
+        }
+        std::swap(open, next);
+    }
+    for (const Run& run : open) close(run);
+    std::fill(mTiles.begin(), mTiles.end(), std::uint8_t(0));
+    mAnyDirty = false;
     return dirty;
 }
 

@@ -30,6 +30,10 @@ std::vector<QtSurfaceWidget*> QtFramePacer::LiveSurfaces() {
     return live;
 }
 
+void QtFramePacer::PauseDrawing() {
+    for (QtSurfaceWidget* surface : LiveSurfaces()) surface->Canvas().Pause();
+}
+
 void QtFramePacer::EndOfStep() {
     if (!mPaced) {
         for (QtSurfaceWidget* surface : LiveSurfaces()) surface->Present();

@@ -40,6 +40,10 @@ public:
     // previous frame (paced) and schedules the next, or presents at once.
     void EndOfStep();
 
+    // Ends every window's drawing painter before events run, since the
+    // toolkit may paint or replace a backing store a canvas draws on.
+    void PauseDrawing();
+
     // Frames presented so far (a frame with nothing new counts too).
     long FramesShown() const { return mFramesShown; }
 

@@ -51,6 +51,7 @@ bool QtPlatform::PrevInstance() { return mInstanceLock.AnotherInstanceRuns(); }
 
 void QtPlatform::DoEvents() {
     ++mSteps;
+    mPacer.PauseDrawing();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     mPacer.EndOfStep();
 }
@@ -64,7 +65,10 @@ void QtPlatform::End(int exitCode) {
     std::_Exit(exitCode);
 }
 
-void QtPlatform::MsgBox(const std::string& text) { ShowQtMessageBox(text); }
+void QtPlatform::MsgBox(const std::string& text) {
+    mPacer.PauseDrawing();
+    ShowQtMessageBox(text);
+}
 
 SettingsStore& QtPlatform::Settings() { return *mSettings; }
 
