@@ -30,6 +30,61 @@ void CopyPixels(const QImage& from, QImage& to) {
     for (int y = 0; y < rows; ++y) std::memcpy(to.scanLine(y), from.constScanLine(y), size_t(bytes));
 }
 
+// Lights every pixel whose centre lies within radius of the segment from a
+// to b: a line with round caps. Rows and columns count half-open (a centre
+// exactly on the top or left edge is in, on the bottom or right edge out),
+// so a line of width w on whole coordinates covers w pixels across. The
+// same segment gives the same pixels every time, which is what lets a line
+// be erased by drawing it again in black. A segment of no length draws
+// nothing, as the toolkit's pen does.
+void FillCapsule(QImage& image, QPointF a, QPointF b, double radius, QRgb pixel) {
+    if (!(std::isfinite(a.x()) && std::isfinite(a.y()) && std::isfinite(b.x()) && std::isfinite(b.y())) ||
+        !(radius > 0))
+        return;
+    const int width = image.width(), height = image.height();
+    const double top = std::min(a.y(), b.y()) - radius, bottom = std::max(a.y(), b.y()) + radius;
+    const int firstRow = std::max(0, int(std::ceil(std::max(-1.0, top) - 0.5)));
+    const int endRow = std::min(height, int(std::ceil(std::min(double(height) + 1, bottom) - 0.5)));
+    if (firstRow >= endRow) return;
+
+    // The body: the rectangle a + t (b - a) + s n, 0 <= t <= 1, |s| <= radius.
+    const QPointF d = b - a;
+    const double length = std::hypot(d.x(), d.y());
+    if (!(length > 0)) return;
+    const QPointF n(-d.y() / length * radius, d.x() / length * radius);
+    const QPointF corner[4] = {a + n, b + n, b - n, a - n};
+    const double r2 = radius * radius;
+    uchar* bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
+
+    for (int row = firstRow; row < endRow; ++row) {
+        const double y = row + 0.5;
+        double left = HUGE_VAL, right = -HUGE_VAL;
+        for (const QPointF& c : {a, b}) {
+            const double dy = y - c.y(), rest = r2 - dy * dy;
+            if (rest < 0) continue;
+            const double half = std::sqrt(rest);
+            left = std::min(left, c.x() - half);
+            right = std::max(right, c.x() + half);
+        }
+        for (int i = 0; i < 4; ++i) {
+            const QPointF& p = corner[i];
+            const QPointF& q = corner[(i + 1) % 4];
+            if ((p.y() > y) == (q.y() > y)) {
+                if (p.y() == y) left = std::min(left, p.x()), right = std::max(right, p.x());
+                continue;
+            }
+            const double x = p.x() + (y - p.y()) * (q.x() - p.x()) / (q.y() - p.y());
+            left = std::min(left, x);
+            right = std::max(right, x);
+        }
+        if (!(left <= right)) continue;
+        const int x0 = std::max(0, int(std::ceil(std::max(-1.0, left) - 0.5)));
+        const int x1 = std::min(width, int(std::ceil(std::min(double(width) + 1, right) - 0.5)));
+        if (x0 < x1) std::fill(reinterpret_cast<QRgb*>(bits + row * stride) + x0, reinterpret_cast<QRgb*>(bits + row * stride) + x1, pixel);
+    }
+}
+
 }  // namespace
 
 QColor QtCanvas::ToQColor(Long color) {
@@ -184,10 +239,20 @@ QPointF QtCanvas::ToDevice(Single x, Single y) const {
 
 void QtCanvas::Line(Single x1, Single y1, Single x2, Single y2, Long color) {
     const QPointF from = ToDevice(x1, y1), to = ToDevice(x2, y2);
-    Begin();
-    mPen.setColor(ToQColor(color));
-    mPainter.setPen(mPen);
-    mPainter.drawLine(QLineF(from, to));
+    if (mPen.style() == Qt::NoPen) return;
+    QImage& image = Begin();
+    const QColor qcolor = ToQColor(color);
+    if (mPen.style() == Qt::SolidLine && mPen.widthF() > 1) {
+        // Wide solid pens: spans written straight into the pixels, far
+        // cheaper than the toolkit's stroker (which builds a path of curves
+        // for each round cap and fills it).
+        FillCapsule(image, from, to, mPen.widthF() / 2, qcolor.rgb());
+    } else {
+        // The thinnest pens (and dashes) take the toolkit's fast line path.
+        mPen.setColor(qcolor);
+        mPainter.setPen(mPen);
+        mPainter.drawLine(QLineF(from, to));
+    }
     MarkLine(from, to, mPen.widthF() / 2 + kDirtyMargin);
 }
 

@@ -25,10 +25,17 @@ double RefreshRate() {
     return screen ? screen->refreshRate() : 0;
 }
 
+bool UsesFrameRequests(QtPlatform::Options::Frames frames) {
+    using Frames = QtPlatform::Options::Frames;
+    if (frames != Frames::kAuto) return frames == Frames::kRequest;
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 }  // namespace
 
 QtPlatform::QtPlatform(QApplication& app, std::unique_ptr<SettingsStore> settings, Options options)
-    : mApp(app), mSettings(std::move(settings)), mPacer(options.paced, RefreshRate()) {
+    : mApp(app), mSettings(std::move(settings)),
+      mPacer(options.paced, RefreshRate(), UsesFrameRequests(options.frames)) {
     assert(mSettings && "the Qt platform needs a settings store");
     // The run ends only through End, never because a message box or the
     // dialog was the last window to close.

@@ -39,6 +39,10 @@ public:
     struct Options {
         // Benchmarks turn pacing off to measure how fast the steps can go.
         bool paced = true;
+        // How a paced frame is shown (QtFramePacer): kAuto asks the window
+        // system for frames only where it paces them to the display
+        // (Wayland); kTick presents at the pacer's own ticks; kRequest asks.
+        enum class Frames { kAuto, kTick, kRequest } frames = Frames::kAuto;
     };
 
     // The application must outlive the platform.

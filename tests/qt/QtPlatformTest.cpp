@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <functional>
 #include <new>
+#include <utility>
 #include <stdexcept>
 
 #include <unistd.h>
@@ -124,26 +125,31 @@ void RunSteps(vb::Form& form, int steps) {
 }
 
 TEST_F(QtPlatformTest, PacedStepsWaitForTheFrameAndRepaintOnlyWhatWasDrawn) {
-    Install(true);
-    ProbeForm form;
-    ASSERT_TRUE(form.ShowSized(400, 300));
-    RunSteps(form, 3);
-    PaintLog log(form.Widget());
-    const long framesBefore = platform->Pacer().FramesShown();
-    constexpr int kSteps = 12;
-    RunSteps(form, kSteps);
+    using Frames = vb::QtPlatform::Options::Frames;
+    for (const auto& [name, frames] : {std::pair{"frames at the pacer's ticks", Frames::kTick},
+                                       std::pair{"frames asked of the window system", Frames::kRequest}}) {
+        SCOPED_TRACE(name);
+        Install(true, frames);
+        ProbeForm form;
+        ASSERT_TRUE(form.ShowSized(400, 300));
+        RunSteps(form, 3);
+        PaintLog log(form.Widget());
+        const long framesBefore = platform->Pacer().FramesShown();
+        constexpr int kSteps = 12;
+        RunSteps(form, kSteps);
 
-    // Each yield waited for the frame before it: one frame per step.
-    const long frames = platform->Pacer().FramesShown() - framesBefore;
-    EXPECT_GE(frames, kSteps);
-    EXPECT_LE(frames, kSteps + 2);
-    EXPECT_GE(log.paints, kSteps) << "a step's drawing did not reach the window";
-    EXPECT_TRUE(log.painted.contains(QPoint(155, 102))) << "the line was not shown";
-    EXPECT_FALSE(log.painted.contains(QPoint(20, 20))) << "the whole window was repainted";
+        // Each yield waited for the frame before it: one frame per step.
+        const long shown = platform->Pacer().FramesShown() - framesBefore;
+        EXPECT_GE(shown, kSteps);
+        EXPECT_LE(shown, kSteps + 2);
+        EXPECT_GE(log.paints, kSteps) << "a step's drawing did not reach the window";
+        EXPECT_TRUE(log.painted.contains(QPoint(155, 102))) << "the line was not shown";
+        EXPECT_FALSE(log.painted.contains(QPoint(20, 20))) << "the whole window was repainted";
+    }
 }
 
 TEST_F(QtPlatformTest, PacedStepsGoOnWhenTheWindowNeverGetsItsFrame) {
-    Install(true);
+    Install(true, vb::QtPlatform::Options::Frames::kRequest);
     ProbeForm form;
     ASSERT_TRUE(form.ShowSized(200, 150));
     RunSteps(form, 3);  // the pacer now watches the window
