@@ -259,6 +259,7 @@ void QtCanvas::Line(Single x1, Single y1, Single x2, Single y2, Long color) {
 void QtCanvas::MarkAll() {
     std::fill(mTiles.begin(), mTiles.end(), std::uint8_t(1));
     mAnyDirty = true;
+    mDirtyRows = {0, mTilesY - 1};
 }
 
 void QtCanvas::MarkRect(double left, double top, double right, double bottom) {
@@ -269,6 +270,8 @@ void QtCanvas::MarkRect(double left, double top, double right, double bottom) {
     const int x1 = int(std::min(width - 1, right)) / kTile, y1 = int(std::min(height - 1, bottom)) / kTile;
     for (int y = y0; y <= y1; ++y)
         std::fill_n(mTiles.begin() + std::ptrdiff_t(y) * mTilesX + x0, x1 - x0 + 1, std::uint8_t(1));
+    if (!mAnyDirty) mDirtyRows = {y0, y1};
+    mDirtyRows = {std::min(mDirtyRows.first, y0), std::max(mDirtyRows.second, y1)};
     mAnyDirty = true;
 }
 
@@ -299,7 +302,9 @@ QRegion QtCanvas::TakeDirty() {
         dirty += QRect(run.first * kTile, run.top * kTile, (run.last - run.first + 1) * kTile, run.rows * kTile) &
                  bounds;
     };
-    for (int y = 0; y < mTilesY; ++y) {
+    // Only the rows that were marked.
+    const auto [firstRow, lastRow] = mDirtyRows;
+    for (int y = firstRow; y <= lastRow; ++y) {
         next.clear();
         const std::uint8_t* row = mTiles.data() + std::ptrdiff_t(y) * mTilesX;
         for (int x = 0; x < mTilesX;) {
@@ -322,7 +327,8 @@ QRegion QtCanvas::TakeDirty() {
         std::swap(open, next);
     }
     for (const Run& run : open) close(run);
-    std::fill(mTiles.begin(), mTiles.end(), std::uint8_t(0));
+    std::fill(mTiles.begin() + std::ptrdiff_t(firstRow) * mTilesX, mTiles.begin() + std::ptrdiff_t(lastRow + 1) * mTilesX,
+              std::uint8_t(0));
     mAnyDirty = false;
     return dirty;
 }

@@ -28,6 +28,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "runtime/base/Units.h"
@@ -119,6 +120,7 @@ private:
     int mTilesX = 0, mTilesY = 0;
     std::vector<std::uint8_t> mTiles;
     bool mAnyDirty = false;
+    std::pair<int, int> mDirtyRows{0, 0};  // first and last marked tile row
 };
 
 }  // namespace vb
