@@ -54,8 +54,10 @@ QImage* QtSurfaceWidget::BackingImage() {
     QBackingStore* store = backingStore();
     if (!store || !store->handle() || devicePixelRatioF() != 1) return nullptr;
     // The toolkit sizes the store at the first paint; a shown window's
-    // drawing need not wait for that in an image of its own.
-    if (isVisible() && store->size() != size()) store->resize(size());
+    // drawing need not wait for that in an image of its own. Not while the
+    // canvas has yet to follow a resize: it first takes the pixels out of
+    // the store as it is.
+    if (isVisible() && store->size() != size() && mCanvas.DeviceSize() == size()) store->resize(size());
     QPaintDevice* device = store->paintDevice();
     if (!device || device->devType() != QInternal::Image) return nullptr;
     auto* image = static_cast<QImage*>(device);
