@@ -1,8 +1,10 @@
-// How many animation steps a second the saver makes at 1920x1080 with the
-// default settings: on the headless backend (the engine and meter alone), and
-// on the Qt backend in a real window, unpaced (as fast as drawing and
-// presenting allow) and paced (one step per display refresh). The Qt runs
-// need a display (Xvfb will do) and skip themselves without one.
+// How many animation steps a second the saver makes at 1920x1080, with the
+// default settings and with the heaviest the dialog allows (100 rays, length
+// 100, width 100, mirror): on the headless backend (a null surface: the
+// engine and meter alone), and on the Qt backend in a real window (the
+// raster surface), unpaced (as fast as drawing and presenting allow) and
+// paced (one step per display refresh). The Qt runs need a display (Xvfb
+// will do) and skip themselves without one.
 //
 //   xvfb-run -s '-screen 0 1920x1080x24' ./steps_bench
 
@@ -13,6 +15,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 #include "audio/fake/ScriptedMixer.h"
 #include "engine/clsGyrobloom.h"
@@ -37,12 +40,22 @@ void Refill(MixerScript& script) {
     }
 }
 
+enum class Load { kDefaults, kHeaviest };
+
+// The heaviest settings the dialog's scroll bars and boxes allow.
+void StoreHeaviest() {
+    for (const auto& [key, text] : {std::pair{"Number of Rays", "100"}, std::pair{"Line Length", "100"},
+                                    std::pair{"Ray Width", "100"}, std::pair{"Mirror", "True"}})
+        vb::SaveSetting(vb::kAppTitle, "Settings", key, text);
+}
+
 // The saver's start, as Main makes it, without the loop that never returns.
-std::unique_ptr<clsGyrobloom::Spiral> StartSaver(std::shared_ptr<MixerScript>& script) {
+std::unique_ptr<clsGyrobloom::Spiral> StartSaver(std::shared_ptr<MixerScript>& script, Load load) {
     modSubs::ResetProgram();
     script = std::make_shared<MixerScript>();
     Refill(*script);
     modSubs::SetMixerFactory([script] { return std::make_unique<ScriptedMixer>(script); });
+    if (load == Load::kHeaviest) StoreHeaviest();
     modSubs::gEngine().RetrieveSettings();  // an empty store: the defaults
     modSubs::gEngine().InSettingsMode(false);
     modSubs::gEngine().Screen(modSubs::frmScreenSaverInstance());
@@ -57,9 +70,9 @@ void Tidy(MixerScript& script, vb::HeadlessPlatform* headless) {
         for (auto* window : headless->windows) window->ops.clear();
 }
 
-void RunSteps(benchmark::State& state, vb::HeadlessPlatform* headless) {
+void RunSteps(benchmark::State& state, vb::HeadlessPlatform* headless, Load load) {
     std::shared_ptr<MixerScript> script;
-    auto spiral = StartSaver(script);
+    auto spiral = StartSaver(script, load);
     long steps = 0;
     for (auto _ : state) {
         spiral->Step();
@@ -70,14 +83,18 @@ void RunSteps(benchmark::State& state, vb::HeadlessPlatform* headless) {
     modSubs::ResetProgram();
 }
 
-void BM_StepsHeadless(benchmark::State& state) {
+void RunHeadless(benchmark::State& state, Load load) {
     vb::HeadlessPlatform platform;
     platform.screen = {1920, 1080, 15.0, 1.0};
-    RunSteps(state, &platform);
+    RunSteps(state, &platform, load);
 }
-BENCHMARK(BM_StepsHeadless);
 
-void RunQt(benchmark::State& state, bool paced) {
+void BM_StepsHeadless(benchmark::State& state) { RunHeadless(state, Load::kDefaults); }
+BENCHMARK(BM_StepsHeadless);
+void BM_StepsHeadlessHeaviest(benchmark::State& state) { RunHeadless(state, Load::kHeaviest); }
+BENCHMARK(BM_StepsHeadlessHeaviest);
+
+void RunQt(benchmark::State& state, bool paced, Load load) {
     auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
     if (!app) {
         state.SkipWithError("no display: run under Xvfb");
@@ -86,17 +103,21 @@ void RunQt(benchmark::State& state, bool paced) {
     vb::QtPlatform platform(*app, std::make_unique<vb::InMemorySettingsStore>(),
                             vb::QtPlatform::Options{.paced = paced});
     vb::InstallPlatform(&platform);
-    RunSteps(state, nullptr);
+    RunSteps(state, nullptr, load);
     state.counters["frames_per_s"] =
         benchmark::Counter(double(platform.Pacer().FramesShown()), benchmark::Counter::kIsRate);
     vb::InstallPlatform(nullptr);
 }
 
-void BM_StepsQtUnpaced(benchmark::State& state) { RunQt(state, false); }
+void BM_StepsQtUnpaced(benchmark::State& state) { RunQt(state, false, Load::kDefaults); }
 BENCHMARK(BM_StepsQtUnpaced)->MinTime(3.0)->UseRealTime();
+void BM_StepsQtUnpacedHeaviest(benchmark::State& state) { RunQt(state, false, Load::kHeaviest); }
+BENCHMARK(BM_StepsQtUnpacedHeaviest)->MinTime(3.0)->UseRealTime();
 
-void BM_StepsQtPaced(benchmark::State& state) { RunQt(state, true); }
+void BM_StepsQtPaced(benchmark::State& state) { RunQt(state, true, Load::kDefaults); }
 BENCHMARK(BM_StepsQtPaced)->Iterations(300)->UseRealTime();
+void BM_StepsQtPacedHeaviest(benchmark::State& state) { RunQt(state, true, Load::kHeaviest); }
+BENCHMARK(BM_StepsQtPacedHeaviest)->Iterations(300)->UseRealTime();
 
 }  // namespace
 

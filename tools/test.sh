@@ -3,7 +3,8 @@
 # the Qt backend tests, the real-window tests under Xvfb and the real-sound
 # tests against a private PulseAudio server (release build), the Debian
 # package under the real screen-saver daemons, then the unit tests again
-# under AddressSanitizer and UndefinedBehaviorSanitizer, and bounded
+# under AddressSanitizer and UndefinedBehaviorSanitizer, the real-window
+# scripts against the program built with both sanitizers, and bounded
 # libFuzzer runs of the settings text conversions and the INI parser.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,6 +20,11 @@ ctest --preset release
 cmake --preset asan
 cmake --build --preset asan
 ctest --preset asan
+
+# The real-window scripts against the program built with the sanitizers.
+cmake --preset asan-app
+cmake --build --preset asan-app
+ctest --preset asan-app
 
 # The settings text and the INI parser under libFuzzer (clang), bounded runs.
 cmake --preset fuzz

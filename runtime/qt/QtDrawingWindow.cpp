@@ -25,6 +25,7 @@ QtDrawingWindow::~QtDrawingWindow() {
 
 void QtDrawingWindow::Show() {
     QtSurfaceWidget& widget = *mWidget;
+    widget.Canvas().Pause();
     if (widget.Spec().fullScreen) {
         if (QScreen* screen = widget.StartScreen()) widget.setGeometry(screen->geometry());
         // With a window manager the full-screen state also hides its panels;
@@ -50,6 +51,7 @@ PixelRect QtDrawingWindow::Geometry() const {
 
 void QtDrawingWindow::SetGeometry(const PixelRect& outer) {
     QtSurfaceWidget& widget = *mWidget;
+    widget.Canvas().Pause();
     // Qt positions the frame but sizes the drawing area; the frame is what
     // the platform adds around it (nothing without a window manager).
     widget.winId();

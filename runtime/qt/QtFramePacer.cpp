@@ -8,7 +8,8 @@
 
 namespace vb {
 
-QtFramePacer::QtFramePacer(bool paced, double refreshHz) : mPaced(paced), mClock(refreshHz) {
+QtFramePacer::QtFramePacer(bool paced, double refreshHz, bool frameRequests)
+    : mPaced(paced), mFrameRequests(frameRequests), mClock(refreshHz) {
     mSinceStart.start();
     mTickTimer.setSingleShot(true);
     mTickTimer.setTimerType(Qt::PreciseTimer);
@@ -30,6 +31,10 @@ std::vector<QtSurfaceWidget*> QtFramePacer::LiveSurfaces() {
     return live;
 }
 
+void QtFramePacer::PauseDrawing() {
+    for (QtSurfaceWidget* surface : LiveSurfaces()) surface->Canvas().Pause();
+}
+
 void QtFramePacer::EndOfStep() {
     if (!mPaced) {
         for (QtSurfaceWidget* surface : LiveSurfaces()) surface->Present();
@@ -40,7 +45,8 @@ void QtFramePacer::EndOfStep() {
     if (mFrameInFlight) {
         QElapsedTimer waited;
         waited.start();
-        mWatchdog.start(kFrameTimeoutMs);
+        // Only a requested frame can fail to come; a tick always does.
+        if (mFrameRequests) mWatchdog.start(kFrameTimeoutMs);
         while (mFrameInFlight) {
             if (waited.elapsed() >= kFrameTimeoutMs) {
                 PresentRemaining();
@@ -49,7 +55,7 @@ void QtFramePacer::EndOfStep() {
             // Event handlers run here as in any other yield.
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         }
-        mWatchdog.stop();
+        if (mFrameRequests) mWatchdog.stop();
     }
 
     mFrameInFlight = true;
@@ -63,7 +69,7 @@ void QtFramePacer::OnTick() {
     for (QtSurfaceWidget* surface : LiveSurfaces()) {
         if (!surface->HasUnshownDrawing()) continue;
         QWindow* window = surface->windowHandle();
-        if (!window || !surface->isVisible()) {
+        if (!mFrameRequests || !window || !surface->isVisible()) {
             surface->Present();
             continue;
         }

@@ -4,11 +4,14 @@
 // Paced: each step's drawing is shown at the display's next frame. A step
 // that finds the previous frame not shown yet waits for it, so the animation
 // advances one step per display refresh and the CPU idles in between. The
-// frame ticks follow the screen's refresh rate (FrameClock); at a tick each
-// window with new drawing asks Qt for an update (QWindow::requestUpdate, in
-// step with the display where the platform offers that) and presents when
-// it arrives. A frame that does not arrive within kFrameTimeoutMs (a hidden
-// or obscured window on some platforms) is presented at once.
+// frame ticks follow the screen's refresh rate (FrameClock). At a tick each
+// window with new drawing presents at once; or, with frame requests (where
+// the platform delivers them in step with the display, as Wayland does), it
+// asks Qt for an update (QWindow::requestUpdate) and presents when that
+// arrives. A requested frame that does not arrive within kFrameTimeoutMs (a
+// hidden or obscured window on some platforms) is presented at once. On X11
+// a frame request is only a further timer, so there the tick presents: one
+// wake-up a frame instead of two.
 // Unpaced (benchmarks): every step's drawing is presented at once.
 
 #include <QElapsedTimer>
@@ -29,16 +32,21 @@ class QtFramePacer final : public QObject {
 public:
     static constexpr int kFrameTimeoutMs = 100;
 
-    QtFramePacer(bool paced, double refreshHz);
+    QtFramePacer(bool paced, double refreshHz, bool frameRequests);
     ~QtFramePacer() override;
 
     bool Paced() const { return mPaced; }
+    bool FrameRequests() const { return mFrameRequests; }
     // Windows whose drawing the pacer presents; forgotten when deleted.
     void Track(QtSurfaceWidget* surface);
 
     // Called once per step after the pending events ran: waits for the
     // previous frame (paced) and schedules the next, or presents at once.
     void EndOfStep();
+
+    // Ends every window's drawing painter before events run, since the
+    // toolkit may paint or replace a backing store a canvas draws on.
+    void PauseDrawing();
 
     // Frames presented so far (a frame with nothing new counts too).
     long FramesShown() const { return mFramesShown; }
@@ -53,6 +61,7 @@ private:
     std::vector<QtSurfaceWidget*> LiveSurfaces();
 
     bool mPaced;
+    bool mFrameRequests;
     FrameClock mClock;
     QElapsedTimer mSinceStart;
     QTimer mTickTimer;

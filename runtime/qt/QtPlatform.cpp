@@ -25,14 +25,22 @@ double RefreshRate() {
     return screen ? screen->refreshRate() : 0;
 }
 
+bool UsesFrameRequests(QtPlatform::Options::Frames frames) {
+    using Frames = QtPlatform::Options::Frames;
+    if (frames != Frames::kAuto) return frames == Frames::kRequest;
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 }  // namespace
 
 QtPlatform::QtPlatform(QApplication& app, std::unique_ptr<SettingsStore> settings, Options options)
-    : mApp(app), mSettings(std::move(settings)), mPacer(options.paced, RefreshRate()) {
+    : mApp(app), mSettings(std::move(settings)),
+      mPacer(options.paced, RefreshRate(), UsesFrameRequests(options.frames)) {
     assert(mSettings && "the Qt platform needs a settings store");
     // The run ends only through End, never because a message box or the
     // dialog was the last window to close.
     mApp.setQuitOnLastWindowClosed(false);
+    mSinceStart.start();
 }
 
 QtPlatform::QtPlatform(QApplication& app, std::unique_ptr<SettingsStore> settings)
@@ -49,16 +57,25 @@ std::string QtPlatform::Command() const { return JoinArguments(mApp.arguments())
 bool QtPlatform::PrevInstance() { return mInstanceLock.AnotherInstanceRuns(); }
 
 void QtPlatform::DoEvents() {
+    ++mSteps;
+    mPacer.PauseDrawing();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     mPacer.EndOfStep();
 }
 
 void QtPlatform::End(int exitCode) {
+    if (qEnvironmentVariableIsSet("GYROBLOOM_STATS")) {
+        std::fprintf(stderr, "gyrobloom: %ld steps, %ld frames in %.3f s\n", mSteps, mPacer.FramesShown(),
+                     double(mSinceStart.nsecsElapsed()) / 1e9);
+    }
     std::fflush(nullptr);
     std::_Exit(exitCode);
 }
 
-void QtPlatform::MsgBox(const std::string& text) { ShowQtMessageBox(text); }
+void QtPlatform::MsgBox(const std::string& text) {
+    mPacer.PauseDrawing();
+    ShowQtMessageBox(text);
+}
 
 SettingsStore& QtPlatform::Settings() { return *mSettings; }
 

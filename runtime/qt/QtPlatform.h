@@ -9,7 +9,9 @@
 //  - DoEvents: runs the pending events, then shows what the step drew,
 //    paced to the display's refresh (QtFramePacer) or at once when unpaced;
 //  - End: flushes standard output and error and exits at once, without
-//    returning into the animation loop;
+//    returning into the animation loop; with GYROBLOOM_STATS set in the
+//    environment it first writes the steps and frames made and the time run
+//    to standard error (tools/measure.sh reads them);
 //  - MsgBox: a modal QMessageBox captioned "Gyrobloom" with an OK button;
 //  - Settings: the store handed in by main();
 //  - DecimalSeparator from the user's locale, ClockSeed from the clock;
@@ -21,6 +23,7 @@
 // primary screen only.
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QStringList>
 
 #include <memory>
@@ -36,6 +39,10 @@ public:
     struct Options {
         // Benchmarks turn pacing off to measure how fast the steps can go.
         bool paced = true;
+        // How a paced frame is shown (QtFramePacer): kAuto asks the window
+        // system for frames only where it paces them to the display
+        // (Wayland); kTick presents at the pacer's own ticks; kRequest asks.
+        enum class Frames { kAuto, kTick, kRequest } frames = Frames::kAuto;
     };
 
     // The application must outlive the platform.
@@ -56,6 +63,8 @@ public:
                                                 const UnitScale& scale) override;
 
     QtFramePacer& Pacer() { return mPacer; }
+    // Animation steps so far: calls of DoEvents.
+    long Steps() const { return mSteps; }
 
     // The argument text of a command line: everything after the program's
     // path, joined by single spaces.
@@ -70,6 +79,8 @@ private:
     std::unique_ptr<SettingsStore> mSettings;
     InstanceLock mInstanceLock;
     QtFramePacer mPacer;
+    QElapsedTimer mSinceStart;
+    long mSteps = 0;
 };
 
 }  // namespace vb

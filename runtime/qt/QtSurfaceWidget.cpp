@@ -1,9 +1,11 @@
 #include "runtime/qt/QtSurfaceWidget.h"
 
+#include <QBackingStore>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
@@ -42,9 +44,27 @@ QtSurfaceWidget::QtSurfaceWidget(const WindowSpec& spec, WindowEvents& events, c
     if (screen) setScreen(screen);
     if (spec.fullScreen && screen) setGeometry(screen->geometry());
     SyncCanvasSize();
+    mCanvas.SetTargetSource([this] { return BackingImage(); });
 }
 
-QtSurfaceWidget::~QtSurfaceWidget() = default;
+QImage* QtSurfaceWidget::BackingImage() {
+    // Only where the backing store's pixels are the canvas's device pixels:
+    // a scaled store (high DPI) or one that is not an image keeps the
+    // canvas on its own image.
+    QBackingStore* store = backingStore();
+    if (!store || !store->handle() || devicePixelRatioF() != 1) return nullptr;
+    // The toolkit sizes the store at the first paint; a shown window's
+    // drawing need not wait for that in an image of its own. Not while the
+    // canvas has yet to follow a resize: it first takes the pixels out of
+    // the store as it is.
+    if (isVisible() && store->size() != size() && mCanvas.DeviceSize() == size()) store->resize(size());
+    QPaintDevice* device = store->paintDevice();
+    if (!device || device->devType() != QInternal::Image) return nullptr;
+    auto* image = static_cast<QImage*>(device);
+    return image->devicePixelRatio() == 1 ? image : nullptr;
+}
+
+QtSurfaceWidget::~QtSurfaceWidget() { mCanvas.Pause(); }
 
 void QtSurfaceWidget::SyncCanvasSize() { mCanvas.Resize(size(), devicePixelRatioF()); }
 
@@ -66,9 +86,17 @@ void QtSurfaceWidget::Present() {
 }
 
 void QtSurfaceWidget::paintEvent(QPaintEvent* event) {
+    // The toolkit paints the backing store now; the canvas's painter must
+    // not hold it.
+    mCanvas.Pause();
+    mCanvas.AdoptTarget();
     QPainter painter(this);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
     const QImage& image = mCanvas.Image();
+    // Painting the backing store that already holds the pixels: nothing to
+    // copy, and the toolkit flushes the region to the screen after this.
+    // Other devices (a grab, say) get a copy.
+    if (painter.paintEngine() && painter.paintEngine()->paintDevice() == &image) return;
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
     const qreal ratio = mCanvas.DevicePixelRatio();
     for (const QRect& rect : event->region()) {
         const QRectF source(rect.x() * ratio, rect.y() * ratio, rect.width() * ratio, rect.height() * ratio);

@@ -34,6 +34,8 @@ public:
     bool IsDispatching() const { return mDispatchDepth > 0; }
 
     // True when something was drawn that the screen does not show yet.
+    // Once the window has its backing store the canvas draws straight into
+    // it, and showing what changed repaints without copying pixels.
     bool HasUnshownDrawing() const { return mCanvas.HasDirty(); }
     // Pushes what was drawn to the screen now.
     void Present();
@@ -50,6 +52,8 @@ private:
     template <typename Handler>
     void Forward(Handler&& handler);
     void SyncCanvasSize();
+    // The backing store's image when the canvas can draw on it, or nullptr.
+    QImage* BackingImage();
 
     WindowSpec mSpec;
     WindowEvents* mEvents;

@@ -1,6 +1,8 @@
 // The Qt drawing surface: what lines leave in the backing image.
 
 #include <QImage>
+#include <QPainter>
+#include <QPen>
 
 #include <gtest/gtest.h>
 
@@ -67,6 +69,56 @@ TEST(QtCanvas, WideLinesHaveRoundCaps) {
     EXPECT_FALSE(Lit(image, 90, 90) || Lit(image, 310, 110)) << "square corner";
     EXPECT_TRUE(Lit(image, 200, 89)) << "line narrower than 25 pixels";
     EXPECT_FALSE(Lit(image, 200, 80)) << "line wider than 25 pixels";
+}
+
+// Wide lines are filled by the canvas itself, not by the toolkit's stroker;
+// they must still look like its round-capped lines: a pixel may differ only
+// on the outline, where the two roundings meet.
+TEST(QtCanvas, WideLinesMatchTheToolkitsRoundCappedPenUpToTheOutline) {
+    struct WideCase {
+        const char* name;
+        vb::Integer width;
+        QPointF from, to;  // pixels
+    };
+    const WideCase cases[] = {
+        {"horizontal", 25, {40, 60}, {300, 60}},    {"vertical", 8, {200, 10}, {200, 190}},
+        {"diagonal", 13, {30, 20}, {350, 180}},     {"steep, fractional", 6, {101.4, 5.7}, {120.2, 195.1}},
+        {"no length", 40, {200, 100}, {200, 100}},      {"past the edges", 50, {-30, -20}, {420, 230}},
+    };
+    for (const WideCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto canvas = MakeCanvas(400, 200);
+        canvas->DrawWidth(c.width);
+        canvas->Line(float(c.from.x() * 15), float(c.from.y() * 15), float(c.to.x() * 15), float(c.to.y() * 15),
+                     kRed);
+        QImage expected(400, 200, QImage::Format_RGB32);
+        expected.fill(Qt::black);
+        {
+            QPainter painter(&expected);
+            painter.setPen(QPen(Qt::red, c.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            painter.drawLine(QLineF(c.from, c.to));
+        }
+        const QImage& image = canvas->Image();
+        int differing = 0, inside = 0;
+        for (int y = 0; y < 200; ++y) {
+            for (int x = 0; x < 400; ++x) {
+                if (Lit(image, x, y) == Lit(expected, x, y)) continue;
+                ++differing;
+                // On the outline: the toolkit's picture has both a lit and an
+                // unlit pixel within one step.
+                bool lit = false, unlit = false;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const int nx = x + dx, ny = y + dy;
+                        if (nx < 0 || ny < 0 || nx >= 400 || ny >= 200) continue;
+                        (Lit(expected, nx, ny) ? lit : unlit) = true;
+                    }
+                inside += !(lit && unlit);
+            }
+        }
+        EXPECT_EQ(inside, 0) << differing << " pixels differ, " << inside << " of them off the outline";
+        EXPECT_EQ(CountLit(image) > 0, CountLit(expected) > 0) << "one of them drew nothing";
+    }
 }
 
 TEST(QtCanvas, ColourIsRedPlus256GreenPlus65536Blue) {

@@ -1,6 +1,8 @@
 // The Qt platform's services: the command line, message boxes, the end of
 // the run, errors in event handlers, and when the drawing is shown.
 
+#include <QBackingStore>
+#include <QImage>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -10,6 +12,7 @@
 #include <cstdlib>
 #include <functional>
 #include <new>
+#include <utility>
 #include <stdexcept>
 
 #include <unistd.h>
@@ -124,26 +127,31 @@ void RunSteps(vb::Form& form, int steps) {
 }
 
 TEST_F(QtPlatformTest, PacedStepsWaitForTheFrameAndRepaintOnlyWhatWasDrawn) {
-    Install(true);
-    ProbeForm form;
-    ASSERT_TRUE(form.ShowSized(400, 300));
-    RunSteps(form, 3);
-    PaintLog log(form.Widget());
-    const long framesBefore = platform->Pacer().FramesShown();
-    constexpr int kSteps = 12;
-    RunSteps(form, kSteps);
+    using Frames = vb::QtPlatform::Options::Frames;
+    for (const auto& [name, frames] : {std::pair{"frames at the pacer's ticks", Frames::kTick},
+                                       std::pair{"frames asked of the window system", Frames::kRequest}}) {
+        SCOPED_TRACE(name);
+        Install(true, frames);
+        ProbeForm form;
+        ASSERT_TRUE(form.ShowSized(400, 300));
+        RunSteps(form, 3);
+        PaintLog log(form.Widget());
+        const long framesBefore = platform->Pacer().FramesShown();
+        constexpr int kSteps = 12;
+        RunSteps(form, kSteps);
 
-    // Each yield waited for the frame before it: one frame per step.
-    const long frames = platform->Pacer().FramesShown() - framesBefore;
-    EXPECT_GE(frames, kSteps);
-    EXPECT_LE(frames, kSteps + 2);
-    EXPECT_GE(log.paints, kSteps) << "a step's drawing did not reach the window";
-    EXPECT_TRUE(log.painted.contains(QPoint(155, 102))) << "the line was not shown";
-    EXPECT_FALSE(log.painted.contains(QPoint(20, 20))) << "the whole window was repainted";
+        // Each yield waited for the frame before it: one frame per step.
+        const long shown = platform->Pacer().FramesShown() - framesBefore;
+        EXPECT_GE(shown, kSteps);
+        EXPECT_LE(shown, kSteps + 2);
+        EXPECT_GE(log.paints, kSteps) << "a step's drawing did not reach the window";
+        EXPECT_TRUE(log.painted.contains(QPoint(155, 102))) << "the line was not shown";
+        EXPECT_FALSE(log.painted.contains(QPoint(20, 20))) << "the whole window was repainted";
+    }
 }
 
 TEST_F(QtPlatformTest, PacedStepsGoOnWhenTheWindowNeverGetsItsFrame) {
-    Install(true);
+    Install(true, vb::QtPlatform::Options::Frames::kRequest);
     ProbeForm form;
     ASSERT_TRUE(form.ShowSized(200, 150));
     RunSteps(form, 3);  // the pacer now watches the window
@@ -177,3 +185,47 @@ TEST_F(QtPlatformTest, UnpacedStepsShowEachStepAtItsYield) {
 }
 
 }  // namespace
+
+namespace {
+
+QColor ShownAt(QWidget* widget, int x, int y) {
+    const QImage shown = widget->grab().toImage();
+    return QColor(shown.pixel(x, y));
+}
+
+}  // namespace
+
+// Once the window is on screen the canvas draws into its backing store (the
+// frame's pixels exist once); what was drawn before, and what was drawn
+// before a resize, is still shown afterwards.
+TEST_F(QtPlatformTest, ShownWindowsDrawInTheirBackingStoreAndKeepWhatWasDrawn) {
+    ProbeForm form;
+    form.Width(300 * 15);
+    form.Height(200 * 15);
+    form.DrawWidth(5);
+    form.Line(20 * 15, 20 * 15, 120 * 15, 20 * 15, vb::RGB(255, 0, 0));  // before the window is shown
+    EXPECT_FALSE(form.Canvas().DrawsOnTarget());
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.Widget()));
+    vb::DoEvents();
+    form.Line(20 * 15, 60 * 15, 120 * 15, 60 * 15, vb::RGB(0, 0, 255));
+    vb::DoEvents();
+
+    EXPECT_TRUE(form.Canvas().DrawsOnTarget()) << "the canvas still draws on an image of its own";
+    auto* store = static_cast<QImage*>(form.Widget()->backingStore()->paintDevice());
+    ASSERT_NE(store, nullptr);
+    EXPECT_EQ(&form.Canvas().Image(), store);
+    EXPECT_EQ(QColor(store->pixel(70, 60)), QColor(Qt::blue)) << "the line is not in the backing store";
+    EXPECT_EQ(ShownAt(form.Widget(), 70, 20), QColor(Qt::red)) << "the line drawn before the window showed is lost";
+    EXPECT_EQ(ShownAt(form.Widget(), 70, 60), QColor(Qt::blue));
+
+    form.Width(400 * 15);
+    QTest::qWait(50);
+    vb::DoEvents();
+    form.Line(320 * 15, 100 * 15, 380 * 15, 100 * 15, vb::RGB(0, 255, 0));
+    vb::DoEvents();
+    EXPECT_EQ(ShownAt(form.Widget(), 70, 20), QColor(Qt::red)) << "a resize lost what was drawn";
+    EXPECT_EQ(ShownAt(form.Widget(), 70, 60), QColor(Qt::blue)) << "a resize lost what was drawn";
+    EXPECT_EQ(ShownAt(form.Widget(), 350, 100), QColor(Qt::green)) << "the new area is not drawn on";
+    EXPECT_EQ(ShownAt(form.Widget(), 350, 20), QColor(Qt::black));
+}

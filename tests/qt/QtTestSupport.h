@@ -38,11 +38,11 @@ protected:
         vb::InstallPlatform(nullptr);
         platform.reset();
     }
-    void Install(bool paced) {
+    void Install(bool paced, vb::QtPlatform::Options::Frames frames = vb::QtPlatform::Options::Frames::kAuto) {
         vb::InstallPlatform(nullptr);
         platform.reset();
         platform = std::make_unique<vb::QtPlatform>(*qApp, std::make_unique<NoSettings>(),
-                                                    vb::QtPlatform::Options{.paced = paced});
+                                                    vb::QtPlatform::Options{.paced = paced, .frames = frames});
         vb::InstallPlatform(platform.get());
     }
 

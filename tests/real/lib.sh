@@ -48,8 +48,18 @@ check() {
     if "$@"; then pass "$description"; else fail "$description"; fi
 }
 
-# Prints the summary; the script's status is non-zero on any failure.
+# Prints the summary; the script's status is non-zero on any failure. A
+# sanitizer report in any run of the program (the asan-app build) counts as
+# a failure too.
 finish() {
+    local log
+    for log in "$T"/program-*.log; do
+        [ -e "$log" ] || continue
+        if grep -qE '^(==[0-9]+==ERROR: [A-Za-z]+Sanitizer|SUMMARY: [A-Za-z]+Sanitizer)|runtime error: ' "$log"; then
+            fail "the program ran clean under the sanitizers ($(basename "$log"))"
+            grep -E 'ERROR: |runtime error: |SUMMARY: ' "$log" | head -n 5
+        fi
+    done
     echo "$((CHECKS - FAILURES)) of $CHECKS checks passed"
     [ "$FAILURES" -eq 0 ]
     exit $?
