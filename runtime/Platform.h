@@ -91,4 +91,15 @@ void ReportingProgramErrors(Handler&& handler) {
     }
 }
 
+// The one way a backend's event handlers (a Qt event, a Win32 window
+// procedure) call into the program. No C++ exception may unwind through the
+// window system's own frames, so an error the program did not handle ends the
+// run with the standard report, exactly as one raised in the animation loop
+// does; anything that is not a std::exception is a broken invariant and
+// terminates (noexcept).
+template <typename Handler>
+void ForwardToProgram(Handler&& handler) noexcept {
+    ReportingProgramErrors(handler);
+}
+
 }  // namespace vb

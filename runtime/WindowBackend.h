@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "runtime/base/RuntimeError.h"
 #include "runtime/base/Units.h"
 #include "runtime/base/VbTypes.h"
 
@@ -36,6 +37,26 @@ public:
     virtual void DrawWidth(Integer width) = 0;  // 1..32767
     virtual void DrawStyle(Integer style) = 0;  // 0..6; dashes show only at width 1
     virtual void Line(Single x1, Single y1, Single x2, Single y2, Long color) = 0;
+};
+
+// Shift-state bits of a key or mouse event's shift argument.
+constexpr Integer kShiftMask = 1;
+constexpr Integer kCtrlMask = 2;
+constexpr Integer kAltMask = 4;
+
+// Mouse-button bits of a mouse event's button argument.
+constexpr Integer kLeftButton = 1;
+constexpr Integer kRightButton = 2;
+constexpr Integer kMiddleButton = 4;
+
+// The surface of a window that has nothing to draw on (a dialog): every
+// drawing statement fails as it does on an object without those methods.
+class NoCanvas final : public Canvas {
+public:
+    void Cls() override { Raise(kErrNoSuchMember); }
+    void DrawWidth(Integer) override { Raise(kErrNoSuchMember); }
+    void DrawStyle(Integer) override { Raise(kErrNoSuchMember); }
+    void Line(Single, Single, Single, Single, Long) override { Raise(kErrNoSuchMember); }
 };
 
 // Input the backend forwards to the window's portable side.

@@ -50,15 +50,6 @@ private:
     std::shared_ptr<QtDialogGuard> mGuard;
 };
 
-// A dialog has nothing to draw on.
-class NoCanvas final : public Canvas {
-public:
-    void Cls() override { Raise(kErrNoSuchMember); }
-    void DrawWidth(Integer) override { Raise(kErrNoSuchMember); }
-    void DrawStyle(Integer) override { Raise(kErrNoSuchMember); }
-    void Line(Single, Single, Single, Single, Long) override { Raise(kErrNoSuchMember); }
-};
-
 class QtDialogWindow final : public WindowBackend {
 public:
     QtDialogWindow(const WindowSpec& spec, WindowEvents& events, const UnitScale& scale, QtDialogEscape escape)

@@ -1,6 +1,6 @@
 #include "runtime/qt/QtDialogGuard.h"
 
-#include "runtime/qt/QtEventGuard.h"
+#include "runtime/Platform.h"
 
 namespace vb {
 

@@ -5,19 +5,10 @@
 
 #include <Qt>
 
+#include "runtime/WindowBackend.h"
 #include "runtime/base/VbTypes.h"
 
 namespace vb {
-
-// Shift-state bits of the key and mouse handlers.
-constexpr Integer kShiftMask = 1;
-constexpr Integer kCtrlMask = 2;
-constexpr Integer kAltMask = 4;
-
-// Mouse-button bits of the mouse handlers.
-constexpr Integer kLeftButton = 1;
-constexpr Integer kRightButton = 2;
-constexpr Integer kMiddleButton = 4;
 
 // The code a key press reports for a key that has no virtual-key code of
 // its own. Never 0: every key press is a key press.

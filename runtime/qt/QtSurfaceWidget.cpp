@@ -11,7 +11,7 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "runtime/qt/QtEventGuard.h"
+#include "runtime/Platform.h"
 #include "runtime/qt/QtInput.h"
 
 namespace vb {

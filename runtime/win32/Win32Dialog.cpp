@@ -8,7 +8,7 @@
 #include "runtime/controls/DialogControls.h"
 #include "runtime/base/RuntimeError.h"
 #include "runtime/win32/Win32DialogControls.h"
-#include "runtime/win32/Win32EventGuard.h"
+#include "runtime/Platform.h"
 #include "runtime/win32/Win32Text.h"
 #include "runtime/win32/Win32Windows.h"
 
@@ -20,15 +20,6 @@ constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr int kDialogPoints = 8;
 constexpr int kPointsPerInch = 72;
-
-// A dialog has nothing to draw on.
-class NoCanvas final : public Canvas {
-public:
-    void Cls() override { Raise(kErrNoSuchMember); }
-    void DrawWidth(Integer) override { Raise(kErrNoSuchMember); }
-    void DrawStyle(Integer) override { Raise(kErrNoSuchMember); }
-    void Line(Single, Single, Single, Single, Long) override { Raise(kErrNoSuchMember); }
-};
 
 HFONT DialogFont(UINT dpi) {
     LOGFONTW font{};

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "runtime/controls/DialogControls.h"
-#include "runtime/win32/Win32EventGuard.h"
+#include "runtime/Platform.h"
 #include "runtime/win32/Win32Text.h"
 #include "runtime/win32/Win32Windows.h"
 

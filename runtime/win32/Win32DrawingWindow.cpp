@@ -4,7 +4,7 @@
 
 #include <cassert>
 
-#include "runtime/win32/Win32EventGuard.h"
+#include "runtime/Platform.h"
 #include "runtime/win32/Win32Input.h"
 #include "runtime/win32/Win32Text.h"
 #include "runtime/win32/Win32Windows.h"

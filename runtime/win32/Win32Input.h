@@ -5,19 +5,10 @@
 
 #include "runtime/win32/Win32Api.h"
 
+#include "runtime/WindowBackend.h"
 #include "runtime/base/VbTypes.h"
 
 namespace vb {
-
-// Shift-state bits of the key and mouse handlers.
-constexpr Integer kShiftMask = 1;
-constexpr Integer kCtrlMask = 2;
-constexpr Integer kAltMask = 4;
-
-// Mouse-button bits of the mouse handlers.
-constexpr Integer kLeftButton = 1;
-constexpr Integer kRightButton = 2;
-constexpr Integer kMiddleButton = 4;
 
 // The keyboard's shift state now (Shift, Ctrl, Alt held).
 Integer CurrentShiftState();

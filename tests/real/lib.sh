@@ -173,6 +173,24 @@ print(sum(1 for i in range(c.width * c.height) if (c.pixels[i] >> 24) & 0xFF))
 PY
 }
 
+# window_named NAME [SECONDS]: the id of the visible window of PROGRAM_PID
+# with that title, waiting up to 10 seconds (or as long as given).
+window_named() {
+    local i id
+    for i in $(seq $((${2:-10} * 20))); do
+        for id in $(xdotool search --onlyvisible --pid "$PROGRAM_PID" 2>/dev/null); do
+            [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$1" ] && echo "$id" && return 0
+        done
+        sleep 0.05
+    done
+    return 1
+}
+# geometry WINDOW: sets WX WY WW WH (outer: the frame included where the program draws it).
+geometry() {
+    eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print "WX=" $NF} /Absolute upper-left Y/ {print "WY=" $NF}
+        /Width:/ {print "WW=" $NF} /Height:/ {print "WH=" $NF}')"
+}
+
 # Records every window mapped on the display from now on, one line each, in
 # the file given; stop it with stop_map_watch.
 start_map_watch() {

@@ -21,24 +21,6 @@ SCALE=1             # QT_SCALE_FACTOR
 TWIPS_PER_PIXEL=15  # Xvfb: 96 dots per inch
 px() { echo $(((($1 * SCALE * 2) + TWIPS_PER_PIXEL) / (2 * TWIPS_PER_PIXEL))); }
 
-# window_named NAME: the id of the program's visible window with that title.
-window_named() {
-    local i id
-    for i in $(seq 200); do
-        for id in $(xdotool search --onlyvisible --pid "$PROGRAM_PID" 2>/dev/null); do
-            [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$1" ] && echo "$id" && return 0
-        done
-        sleep 0.05
-    done
-    return 1
-}
-
-# geometry WINDOW: sets WX WY WW WH.
-geometry() {
-    eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print "WX=" $NF} /Absolute upper-left Y/ {print "WY=" $NF}
-        /Width:/ {print "WW=" $NF} /Height:/ {print "WH=" $NF}')"
-}
-
 click() { xdotool mousemove $((DX + $(px "$1"))) $((DY + $(px "$2"))) click 1 && sleep 0.3; }
 
 # region_sum LEFT TOP WIDTH HEIGHT: a checksum of what that part of the dialog shows.

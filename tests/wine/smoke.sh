@@ -37,6 +37,10 @@ trap wine_cleanup EXIT
 # windows itself, or destroying a focused window takes two seconds.
 env -u DISPLAY wineboot -i >"$T/wineboot.log" 2>&1
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+# Sound through Wine's PulseAudio driver only: its ALSA driver would find
+# ALSA's "default" device (which forwards to PulseAudio) even without a server,
+# so that "no sound server" would never mean "no device".
+wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /t REG_SZ /d pulse /f >/dev/null 2>&1
 wineserver -k
 start_xvfb
 
@@ -52,30 +56,21 @@ run_scr() {
 ends() { wait_for_exit "$PROGRAM_PID" "${1:-5}" && [ "$EXIT_STATUS" -eq 0 ]; }
 messages() { sed -n 's/.*OutputDebugString.*"Gyrobloom message: \(.*\)\\n"$/\1/p' "$LOG"; }
 
-# window_named NAME: the id of the program's visible window with that title.
-window_named() {
-    local i id
-    for i in $(seq 200); do
-        for id in $(xdotool search --onlyvisible --pid "$PROGRAM_PID" 2>/dev/null); do
-            [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$1" ] && echo "$id" && return 0
-        done
-        sleep 0.05
-    done
-    return 1
-}
-# geometry WINDOW: sets WX WY WW WH (outer, as Wine draws the frame itself).
-geometry() {
-    eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print "WX=" $NF} /Absolute upper-left Y/ {print "WY=" $NF}
-        /Width:/ {print "WW=" $NF} /Height:/ {print "WH=" $NF}')"
-}
 # dismiss_message TEXT: waits for the program's message box and presses OK.
 dismiss_message() {
-    window_named Gyrobloom >/dev/null || return 1
     local i
-    for i in $(seq 50); do messages | grep -qxF "$1" && break; sleep 0.05; done
+    window_named Gyrobloom 30 >/dev/null || { echo "no message box; messages so far: $(messages | paste -sd '|')"; return 1; }
+    for i in $(seq 100); do messages | grep -qxF "$1" && break; sleep 0.05; done
     xdotool key Return
     sleep 0.3
-    messages | grep -qxF "$1"
+    messages | grep -qxF "$1" || { echo "messages: $(messages | paste -sd '|')"; return 1; }
+}
+# no_pointer: the saver hides the pointer (polled: it may do so a little
+# after its window shows).
+no_pointer() {
+    local i
+    for i in $(seq 50); do [ "$(pointer_pixels)" = 0 ] && return 0; sleep 0.1; done
+    return 1
 }
 # coloured_pixels: how many pixels of the screen are not black.
 coloured_pixels() {
@@ -123,7 +118,7 @@ if id=$(window_named "" ); then
     check "/s covers the whole 1920x1080 screen" [ "$WX,$WY,$WW,$WH" = "0,0,1920,1080" ]
 fi
 xdotool mousemove 960 540
-check "no pointer over the saver" [ "$(pointer_pixels)" = 0 ]
+check "no pointer over the saver" no_pointer
 lit=0
 for i in $(seq 40); do
     lit=$(coloured_pixels)
@@ -262,9 +257,8 @@ wineserver -k
 TWIPS_PER_PIXEL=15
 
 # --- No sound server at all --------------------------------------------------
-for pid in "${PIDS[@]}"; do
-    [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = pulseaudio ] && kill "$pid" && wait "$pid" 2>/dev/null
-done
+sound_server_stop
+check "the sound server is gone" bash -c '! pactl info >/dev/null 2>&1'
 unset PULSE_SERVER
 run_scr /s
 check "without a sound server the saver says \"Couldn't open the mixer.\"" dismiss_message "Couldn't open the mixer."
