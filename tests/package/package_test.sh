@@ -116,8 +116,12 @@ mkdir -p "$T/user" "$RUNTIME"
 chown "$TEST_USER:" "$T/user" "$RUNTIME"
 chmod 700 "$RUNTIME"
 chmod 755 "$T"
+# The user's session: its own runtime directory and bus, and none of the
+# private sound server that lib.sh points this script at (PULSE_SERVER,
+# PULSE_RUNTIME_PATH), or the user's server could not make its directory
+# and every client would look for it in root's temporary directory.
 as_user() {
-    runuser -u "$TEST_USER" -- env HOME="$T/user" DISPLAY="$DISPLAY" XDG_RUNTIME_DIR="$RUNTIME" \
+    runuser -u "$TEST_USER" -- env -u PULSE_SERVER -u PULSE_RUNTIME_PATH HOME="$T/user" DISPLAY="$DISPLAY" XDG_RUNTIME_DIR="$RUNTIME" \
         DBUS_SESSION_BUS_ADDRESS="unix:path=$RUNTIME/bus" GSETTINGS_BACKEND=keyfile NO_AT_BRIDGE=1 "$@"
 }
 # The sound server where a session has it, $XDG_RUNTIME_DIR/pulse/native.
@@ -127,6 +131,10 @@ as_user pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit -n --use-p
     -L 'module-null-sink sink_name=test_sink' -L 'module-null-source source_name=test_source' 2>"$T/pulse.log" &
 PIDS+=($!)
 for i in $(seq 100); do as_user pactl info >/dev/null 2>&1 && break; sleep 0.05; done
+# Without it every daemon check below would only see a hack with no sound.
+if ! check "the user's sound server answers at \$XDG_RUNTIME_DIR/pulse/native" as_user sh -c "pactl info >/dev/null 2>&1"; then
+    tail -n 5 "$T/pulse.log"
+fi
 as_user pactl set-default-sink test_sink
 as_user pactl set-default-source test_source
 sox -n -r 44100 -c 2 -b 16 "$T/music.wav" synth 30 sine 220 sine 277 sine 330 tremolo 2 90 vol 0.8 2>/dev/null
