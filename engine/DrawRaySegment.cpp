@@ -11,7 +11,9 @@ using vb::SubInt;
 // Each statement of the routine may fail on its own (a pen width below 1, an
 // overflow in a mirror coordinate, a slot outside the histories); a failing
 // statement is skipped and the next one runs, so no error leaves the routine:
-// a lost line is better than a stopped animation.
+// a lost line is better than a stopped animation. A width below 1 (every ray
+// in silence) is such a failing statement; it is taken without a throw because
+// it happens for each ray on each frame.
 using vb::ResumeNext;
 
 void clsGyrobloom::DrawRaySegment(const RayTrail& ray, Integer slot, vb::Long color, Integer x, Integer y,
@@ -22,7 +24,7 @@ void clsGyrobloom::DrawRaySegment(const RayTrail& ray, Integer slot, vb::Long co
     const Integer rx = ray.X, ry = ray.Y;
 
     ResumeNext([&] { screen->DrawStyle(mDrawStyle); });
-    ResumeNext([&] { screen->DrawWidth(width); });
+    ResumeNext([&] { screen->TryDrawWidth(width); });
     ResumeNext([&] { screen->Line(rx, ry, x, y, color); });
     if (mMirror) {
         ResumeNext([&] { screen->Line(SubInt(W, rx), SubInt(H, ry), SubInt(W, x), SubInt(H, y), color); });
@@ -32,7 +34,7 @@ void clsGyrobloom::DrawRaySegment(const RayTrail& ray, Integer slot, vb::Long co
 
     const Integer ox = ray.OldX, oy = ray.OldY;
     ResumeNext([&] { screen->DrawStyle(0); });
-    ResumeNext([&] { screen->DrawWidth(ray.WidthHist.at(slot)); });
+    ResumeNext([&] { screen->TryDrawWidth(ray.WidthHist.at(slot)); });
     ResumeNext([&] { screen->Line(ox, oy, ray.XHist.at(slot), ray.YHist.at(slot), 0); });
     bool erasedMirrored = true;  // a failed test falls through to the lines, which fail alike
     ResumeNext([&] { erasedMirrored = ray.MirrorHist.at(slot) != vb::kFalse; });

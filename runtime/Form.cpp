@@ -84,9 +84,14 @@ void Form::Line(Single x1, Single y1, Single x2, Single y2, Long color) {
 }
 
 void Form::DrawWidth(Integer width) {
-    if (width < 1) Raise(kErrInvalidCall);
+    if (!TryDrawWidth(width)) Raise(kErrInvalidCall);
+}
+
+bool Form::TryDrawWidth(Integer width) {
+    if (width < 1) return false;
     Window().Surface().DrawWidth(width);
     mDrawWidth = width;
+    return true;
 }
 
 void Form::DrawStyle(Integer style) {

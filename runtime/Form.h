@@ -45,6 +45,10 @@ public:
     void Line(Single x1, Single y1, Single x2, Single y2, Long color);
     Integer DrawWidth() const { return mDrawWidth; }
     void DrawWidth(Integer width);
+    // DrawWidth without the raise: false (and nothing changed) where DrawWidth
+    // raises error 5. For routines that skip a failing statement anyway and
+    // would otherwise pay for an exception on every frame.
+    bool TryDrawWidth(Integer width);
     Integer DrawStyle() const { return mDrawStyle; }
     void DrawStyle(Integer style);
 

@@ -2,6 +2,7 @@
 
 #include "engine/clsGyrobloom.h"
 #include "runtime/headless/HeadlessPlatform.h"
+#include "tests/support/ErrorNumber.h"
 #include "tests/support/TestWindow.h"
 
 namespace {
@@ -130,6 +131,36 @@ TEST_F(DrawRaySegmentTest, AFailingStatementIsSkippedAndTheRestStillDraws) {
     window->Surface().ops.clear();
     Draw(ray, 5, 255, 10, 10, 2);  // a slot outside the ring: the erase is lost, the draw is not
     EXPECT_EQ(Lines().size(), 2u);
+}
+
+// The width setter that does not raise must fail exactly where the raising one
+// does, and leave the form and its surface as the raising one leaves them.
+TEST_F(DrawRaySegmentTest, WidthWithoutRaiseFailsWhereDrawWidthRaisesAndChangesTheSame) {
+    struct Row {
+        const char* name;
+        vb::Integer width;
+        bool valid;
+    };
+    const Row rows[] = {{"negative", -3, false}, {"zero", 0, false}, {"one", 1, true},
+                        {"wide", 40, true},      {"widest", 32767, true}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto other = std::make_shared<TestWindow>(platform, 640, 480);
+        window->DrawWidth(7);
+        other->DrawWidth(7);
+        window->Surface().ops.clear();
+        other->Surface().ops.clear();
+
+        const int raised = ErrorNumberOf([&] { window->DrawWidth(row.width); });
+        const bool took = other->TryDrawWidth(row.width);
+
+        EXPECT_EQ(raised, row.valid ? 0 : vb::kErrInvalidCall);
+        EXPECT_EQ(took, row.valid);
+        EXPECT_EQ(window->DrawWidth(), row.valid ? row.width : 7);
+        EXPECT_EQ(other->DrawWidth(), window->DrawWidth());
+        ASSERT_EQ(other->Surface().ops.size(), window->Surface().ops.size());
+        EXPECT_EQ(other->Surface().ops.size(), row.valid ? 1u : 0u) << "only a valid width reaches the surface";
+    }
 }
 
 }  // namespace
