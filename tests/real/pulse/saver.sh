@@ -83,15 +83,18 @@ boxes_answered() {
     done
 }
 
-# The processor time the program has used, in clock ticks: it grows while
-# the loop runs.
-program_ticks() { awk '{print $14 + $15}' "/proc/$PROGRAM_PID/stat"; }
-# keeps_running WHAT: the loop runs on for half a second and no box shows.
+# How often the program has given up the processor so far: a paced loop
+# waits for each frame, so this grows by tens a second while the loop runs
+# (its processor time, a few milliseconds a second, can stay within one clock
+# tick for half a second); a hung loop does not wait and wake.
+program_wakeups() { awk '/^voluntary_ctxt_switches/ {print $2}' "/proc/$PROGRAM_PID/status"; }
+# keeps_running WHAT: the loop runs on for half a second (ten wake-ups at the
+# least) and no box shows.
 keeps_running() {
     local before
-    before=$(program_ticks)
+    before=$(program_wakeups)
     sleep 0.5
-    running "$PROGRAM_PID" && [ "$(program_ticks)" -gt "$before" ] && ! message_box >/dev/null
+    running "$PROGRAM_PID" && [ "$(program_wakeups)" -ge $((before + 10)) ] && ! message_box >/dev/null
 }
 
 # start_saver: "gyrobloom /s" shows its window within 2 s; sets SAVER_MS.
