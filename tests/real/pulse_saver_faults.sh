@@ -9,11 +9,7 @@
 # return to the first lit picture.
 source "$(dirname "$0")/lib.sh" "$@"
 source "$(dirname "$0")/pulse/saver.sh"
-echo "sound server: $SOUND_SERVER"
-
-start_xvfb
-make_music
-start_screen_watch
+start_saver_scene
 server() {
     start_sound_server "module-null-sink sink_name=test_sink" "module-null-sink sink_name=other_sink"
     pactl set-default-sink test_sink

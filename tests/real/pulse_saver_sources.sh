@@ -9,11 +9,7 @@
 # picture.
 source "$(dirname "$0")/lib.sh" "$@"
 source "$(dirname "$0")/pulse/saver.sh"
-echo "sound server: $SOUND_SERVER"
-
-start_xvfb
-make_music
-start_screen_watch
+start_saver_scene
 start_sound_server "module-null-sink sink_name=test_sink"
 pactl set-default-sink test_sink
 

@@ -117,3 +117,12 @@ key_ends() {
 }
 # no_message_after SECONDS: still no box once that long has passed.
 no_message_after() { sleep "$1"; ! message_box >/dev/null; }
+
+# start_saver_scene: what every saver test starts from: says which sound
+# server it runs on, then an X server, the music file and the screen watcher.
+start_saver_scene() {
+    echo "sound server: $SOUND_SERVER"
+    start_xvfb
+    make_music
+    start_screen_watch
+}
