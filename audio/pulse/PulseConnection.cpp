@@ -159,9 +159,12 @@ void PulseConnection::OnSubscription(pa_context* context, pa_subscription_event_
     const auto kind = type & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
     // A device's "change" comes with every volume step and state change; only
     // a new default or a device coming or going can move a meter.
+    // While the default output is a name the server cannot describe, any
+    // news of an output may mean it can now.
     if (facility == PA_SUBSCRIPTION_EVENT_SERVER ||
         ((facility == PA_SUBSCRIPTION_EVENT_SINK || facility == PA_SUBSCRIPTION_EVENT_SOURCE) &&
-         kind != PA_SUBSCRIPTION_EVENT_CHANGE))
+         kind != PA_SUBSCRIPTION_EVENT_CHANGE) ||
+        (facility == PA_SUBSCRIPTION_EVENT_SINK && self->mDefaultSinkUnknown))
         self->Refresh();
 }
 
@@ -186,6 +189,7 @@ void PulseConnection::OnServerInfo(pa_context* context, const pa_server_info* in
     self->mDefaultSource = info && info->default_source_name ? info->default_source_name : "";
     self->mMonitor.clear();
     self->mSources.clear();
+    self->mDefaultSinkUnknown = false;
     self->mRefreshSteps = 2;
     const char* sink = info ? info->default_sink_name : nullptr;
     self->mDefaultSink = sink ? sink : "";
@@ -212,6 +216,18 @@ void PulseConnection::OnServerInfo(pa_context* context, const pa_server_info* in
 void PulseConnection::OnSinkInfo(pa_context* context, const pa_sink_info* info, int eol, void* data) {
     auto* self = static_cast<PulseConnection*>(data);
     if (context != self->mContext || !self->mRefreshing) return;
+    if (eol < 0 && self->mMonitor.empty()) {
+        // PipeWire tells a client that connected before its session manager
+        // chose the defaults "@DEFAULT_SINK@" for some time after, and cannot
+        // describe that name. The music plays on a real output meanwhile:
+        // meter the first one until the server names it.
+        self->mDefaultSinkUnknown = true;
+        pa_operation* operation = pa_context_get_sink_info_list(context, OnAnySinkInfo, self);
+        if (operation) {
+            pa_operation_unref(operation);
+            return;
+        }
+    }
     if (eol) {
         self->RefreshStepDone();
         return;
@@ -220,6 +236,19 @@ void PulseConnection::OnSinkInfo(pa_context* context, const pa_sink_info* info, 
     // The server answers for a name that stands for the default (PipeWire's
     // "@DEFAULT_SINK@") with the sink itself.
     if (info && info->name) self->mDefaultSink = info->name;
+}
+
+void PulseConnection::OnAnySinkInfo(pa_context* context, const pa_sink_info* info, int eol, void* data) {
+    auto* self = static_cast<PulseConnection*>(data);
+    if (context != self->mContext || !self->mRefreshing) return;
+    if (eol) {
+        self->RefreshStepDone();
+        return;
+    }
+    if (self->mMonitor.empty() && info && info->name && info->monitor_source_name) {
+        self->mMonitor = info->monitor_source_name;
+        self->mDefaultSink = info->name;
+    }
 }
 
 void PulseConnection::OnSourceInfo(pa_context* context, const pa_source_info* info, int eol, void* data) {

@@ -91,6 +91,7 @@ private:
                                void* self);
     static void OnServerInfo(pa_context* context, const pa_server_info* info, void* self);
     static void OnSinkInfo(pa_context* context, const pa_sink_info* info, int eol, void* self);
+    static void OnAnySinkInfo(pa_context* context, const pa_sink_info* info, int eol, void* self);
     static void OnSourceInfo(pa_context* context, const pa_source_info* info, int eol, void* self);
     static void OnReconnectTimer(pa_mainloop_api* api, pa_time_event* event, const struct timeval* tv, void* self);
     static void OnRestartSinkInfo(pa_context* context, const pa_sink_info* info, int eol, void* self);
@@ -113,6 +114,9 @@ private:
     std::string mDefaultSink;
     std::string mMonitor;
     std::vector<SourceEntry> mSources;
+    // The server named a default output it could not describe; the first
+    // output stands in until it can.
+    bool mDefaultSinkUnknown = false;
 };
 
 // Holds the main loop's lock for a scope. Never in the loop's own thread.

@@ -47,10 +47,18 @@ bool PulseMeterStream::Connect(pa_context* context, const std::string& source) {
 void PulseMeterStream::Disconnect() {
     if (mStream) {
         pa_stream_set_read_callback(mStream, nullptr, nullptr);
-        pa_stream_set_state_callback(mStream, nullptr, nullptr);
-        // Fails harmlessly when the server already ended the stream.
-        pa_stream_disconnect(mStream);
-        pa_stream_unref(mStream);
+        if (pa_stream_get_state(mStream) == PA_STREAM_CREATING) {
+            // libpulse cannot end a stream the server has not answered yet,
+            // and dropping it would leave it recording on the server for as
+            // long as the connection lasts: it ends itself once the answer
+            // comes (or the connection goes).
+            pa_stream_set_state_callback(mStream, OnAbandonedState, nullptr);
+        } else {
+            pa_stream_set_state_callback(mStream, nullptr, nullptr);
+            // Fails harmlessly when the server already ended the stream.
+            pa_stream_disconnect(mStream);
+            pa_stream_unref(mStream);
+        }
         mStream = nullptr;
     }
     mSource.clear();
@@ -88,4 +96,19 @@ void PulseMeterStream::OnState(pa_stream* stream, void* data) {
     if (state != PA_STREAM_FAILED && state != PA_STREAM_TERMINATED) return;
     self->Disconnect();
     if (self->mOnFailed) self->mOnFailed();
+}
+
+void PulseMeterStream::OnAbandonedState(pa_stream* stream, void*) {
+    switch (pa_stream_get_state(stream)) {
+    case PA_STREAM_READY:
+        pa_stream_disconnect(stream);  // comes back as TERMINATED
+        break;
+    case PA_STREAM_FAILED:
+    case PA_STREAM_TERMINATED:
+        pa_stream_set_state_callback(stream, nullptr, nullptr);
+        pa_stream_unref(stream);
+        break;
+    default:
+        break;
+    }
 }

@@ -38,6 +38,9 @@ public:
 private:
     static void OnRead(pa_stream* stream, std::size_t bytes, void* self);
     static void OnState(pa_stream* stream, void* self);
+    // The state callback of a stream given up while the server had not yet
+    // answered its connect; it owns the stream's last reference.
+    static void OnAbandonedState(pa_stream* stream, void* unused);
 
     const char* mName;
     Suspend mSuspend;
