@@ -12,6 +12,7 @@
 #include "runtime/Platform.h"
 #include "runtime/posix/IniSettingsStore.h"
 #include "runtime/qt/QtPlatform.h"
+#include "runtime/qtx11/QtX11Surface.h"
 #include "startup/modSubs.h"
 
 int main(int argc, char** argv) {
@@ -25,7 +26,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(vb::kAppTitle);
 
-    vb::QtPlatform platform(app, std::make_unique<vb::IniSettingsStore>());
+    vb::QtPlatform::Options options;
+    // On X11 the saver and the preview draw through the X server.
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) options.nativeSurfaces = vb::CreateQtX11Surface;
+    vb::QtPlatform platform(app, std::make_unique<vb::IniSettingsStore>(), std::move(options));
     vb::InstallPlatform(&platform);
     modSubs::SetMixerFactory([] { return CreatePulseMixerWaveIn(); });
 

@@ -8,8 +8,8 @@
 namespace vb {
 
 QtDrawingWindow::QtDrawingWindow(const WindowSpec& spec, WindowEvents& events, const UnitScale& scale,
-                                 QScreen* screen)
-    : mWidget(new QtSurfaceWidget(spec, events, scale, screen)) {}
+                                 QScreen* screen, const QtNativeSurfaceFactory& nativeSurfaces)
+    : mWidget(new QtSurfaceWidget(spec, events, scale, screen, nativeSurfaces)) {}
 
 QtDrawingWindow::~QtDrawingWindow() {
     if (!mWidget) return;
@@ -65,6 +65,6 @@ void QtDrawingWindow::SetGeometry(const PixelRect& outer) {
         widget.setFixedSize(client);  // the preview is not resizable by the user
 }
 
-Canvas& QtDrawingWindow::Surface() { return mWidget->Canvas(); }
+Canvas& QtDrawingWindow::Surface() { return mWidget->DrawingSurface(); }
 
 }  // namespace vb

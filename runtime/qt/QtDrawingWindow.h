@@ -14,7 +14,8 @@ namespace vb {
 
 class QtDrawingWindow final : public WindowBackend {
 public:
-    QtDrawingWindow(const WindowSpec& spec, WindowEvents& events, const UnitScale& scale, QScreen* screen);
+    QtDrawingWindow(const WindowSpec& spec, WindowEvents& events, const UnitScale& scale, QScreen* screen,
+                    const QtNativeSurfaceFactory& nativeSurfaces = {});
     ~QtDrawingWindow() override;
     QtDrawingWindow(const QtDrawingWindow&) = delete;
     QtDrawingWindow& operator=(const QtDrawingWindow&) = delete;

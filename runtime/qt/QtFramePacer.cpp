@@ -42,6 +42,15 @@ void QtFramePacer::EndOfStep() {
         return;
     }
 
+    if (!mFrameRequests) {
+        // The ticks are only a timer: the window system shows what it gets at
+        // once, so the step's drawing goes out now and the wait below only
+        // spaces the steps a frame apart. Held for the tick, every picture
+        // would come a frame later than the sound it shows.
+        for (QtSurfaceWidget* surface : LiveSurfaces())
+            if (surface->HasUnshownDrawing()) surface->Present();
+    }
+
     if (mFrameInFlight) {
         QElapsedTimer waited;
         waited.start();

@@ -1,17 +1,18 @@
 #pragma once
 // When the drawing windows show what the animation drew.
 //
-// Paced: each step's drawing is shown at the display's next frame. A step
-// that finds the previous frame not shown yet waits for it, so the animation
-// advances one step per display refresh and the CPU idles in between. The
-// frame ticks follow the screen's refresh rate (FrameClock). At a tick each
-// window with new drawing presents at once; or, with frame requests (where
-// the platform delivers them in step with the display, as Wayland does), it
-// asks Qt for an update (QWindow::requestUpdate) and presents when that
-// arrives. A requested frame that does not arrive within kFrameTimeoutMs (a
-// hidden or obscured window on some platforms) is presented at once. On X11
-// a frame request is only a further timer, so there the tick presents: one
-// wake-up a frame instead of two.
+// Paced: a step that finds the previous frame not shown yet waits for it, so
+// the animation advances one step per display refresh and the CPU idles in
+// between. The frame ticks follow the screen's refresh rate (FrameClock).
+// Without frame requests a step's drawing is presented at the end of the
+// step, before the wait (what events draw during it, at the tick). With
+// frame requests (where the platform delivers them in step with the display,
+// as Wayland does) each window with new drawing asks Qt for an update at the
+// tick (QWindow::requestUpdate) and presents when that arrives; a requested
+// frame that does not arrive within kFrameTimeoutMs (a hidden or obscured
+// window on some platforms) is presented at once. On X11 a frame request is
+// only a further timer, so there frames are not requested: one wake-up a
+// frame instead of two.
 // Unpaced (benchmarks): every step's drawing is presented at once.
 
 #include <QElapsedTimer>

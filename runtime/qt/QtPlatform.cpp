@@ -35,7 +35,8 @@ bool UsesFrameRequests(QtPlatform::Options::Frames frames) {
 
 QtPlatform::QtPlatform(QApplication& app, std::unique_ptr<SettingsStore> settings, Options options)
     : mApp(app), mSettings(std::move(settings)),
-      mPacer(options.paced, RefreshRate(), UsesFrameRequests(options.frames)) {
+      mPacer(options.paced, RefreshRate(), UsesFrameRequests(options.frames)),
+      mNativeSurfaces(std::move(options.nativeSurfaces)) {
     assert(mSettings && "the Qt platform needs a settings store");
     // The run ends only through End, never because a message box or the
     // dialog was the last window to close.
@@ -108,7 +109,7 @@ ScreenMetrics QtPlatform::Screen() const {
 std::unique_ptr<WindowBackend> QtPlatform::CreateWindow(const WindowSpec& spec, WindowEvents& events,
                                                         const UnitScale& scale) {
     if (spec.dialog) return CreateDialogWindow(spec, events, scale);
-    auto window = std::make_unique<QtDrawingWindow>(spec, events, scale, StartScreen());
+    auto window = std::make_unique<QtDrawingWindow>(spec, events, scale, StartScreen(), mNativeSurfaces);
     mPacer.Track(window->Widget());
     return window;
 }

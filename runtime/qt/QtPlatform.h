@@ -31,6 +31,7 @@
 #include "runtime/Platform.h"
 #include "runtime/posix/InstanceLock.h"
 #include "runtime/qt/QtFramePacer.h"
+#include "runtime/qt/QtNativeSurface.h"
 
 namespace vb {
 
@@ -43,6 +44,9 @@ public:
         // system for frames only where it paces them to the display
         // (Wayland); kTick presents at the pacer's own ticks; kRequest asks.
         enum class Frames { kAuto, kTick, kRequest } frames = Frames::kAuto;
+        // Native surfaces for the drawing windows (QtNativeSurface); none:
+        // every window draws on a QtCanvas.
+        QtNativeSurfaceFactory nativeSurfaces = {};
     };
 
     // The application must outlive the platform.
@@ -79,6 +83,7 @@ private:
     std::unique_ptr<SettingsStore> mSettings;
     InstanceLock mInstanceLock;
     QtFramePacer mPacer;
+    QtNativeSurfaceFactory mNativeSurfaces;
     QElapsedTimer mSinceStart;
     long mSteps = 0;
 };

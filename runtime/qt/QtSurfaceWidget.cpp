@@ -30,7 +30,7 @@ Qt::WindowFlags FlagsFor(const WindowSpec& spec) {
 }  // namespace
 
 QtSurfaceWidget::QtSurfaceWidget(const WindowSpec& spec, WindowEvents& events, const UnitScale& scale,
-                                 QScreen* screen)
+                                 QScreen* screen, const QtNativeSurfaceFactory& nativeSurfaces)
     : QWidget(nullptr, FlagsFor(spec)), mSpec(spec), mEvents(&events), mCanvas(scale, spec.backColor),
       mStartScreen(screen) {
     setWindowTitle(QString::fromStdString(spec.caption));
@@ -43,9 +43,23 @@ QtSurfaceWidget::QtSurfaceWidget(const WindowSpec& spec, WindowEvents& events, c
     if (spec.blankCursor) setCursor(Qt::BlankCursor);
     if (screen) setScreen(screen);
     if (spec.fullScreen && screen) setGeometry(screen->geometry());
+    if (nativeSurfaces) {
+        // Drawn by the window system alone: no backing store, and Qt paints
+        // nothing of its own.
+        setAttribute(Qt::WA_PaintOnScreen);
+        mNative = nativeSurfaces(*this, scale, spec.backColor);
+        if (!mNative) setAttribute(Qt::WA_PaintOnScreen, false);
+    }
     SyncCanvasSize();
-    mCanvas.SetTargetSource([this] { return BackingImage(); });
+    if (!mNative) mCanvas.SetTargetSource([this] { return BackingImage(); });
 }
+
+vb::Canvas& QtSurfaceWidget::DrawingSurface() {
+    if (mNative) return *mNative;
+    return mCanvas;
+}
+
+QPaintEngine* QtSurfaceWidget::paintEngine() const { return mNative ? nullptr : QWidget::paintEngine(); }
 
 QImage* QtSurfaceWidget::BackingImage() {
     // Only where the backing store's pixels are the canvas's device pixels:
@@ -66,7 +80,12 @@ QImage* QtSurfaceWidget::BackingImage() {
 
 QtSurfaceWidget::~QtSurfaceWidget() { mCanvas.Pause(); }
 
-void QtSurfaceWidget::SyncCanvasSize() { mCanvas.Resize(size(), devicePixelRatioF()); }
+void QtSurfaceWidget::SyncCanvasSize() {
+    if (mNative)
+        mNative->Resize(size());
+    else if (!testAttribute(Qt::WA_PaintOnScreen))  // not while a native surface is being made
+        mCanvas.Resize(size(), devicePixelRatioF());
+}
 
 void QtSurfaceWidget::resizeEvent(QResizeEvent* event) {
     SyncCanvasSize();
@@ -74,6 +93,10 @@ void QtSurfaceWidget::resizeEvent(QResizeEvent* event) {
 }
 
 void QtSurfaceWidget::Present() {
+    if (mNative) {
+        mNative->Present();
+        return;
+    }
     const QRegion dirty = mCanvas.TakeDirty();
     if (dirty.isEmpty() || !isVisible()) return;
     const qreal ratio = mCanvas.DevicePixelRatio();
@@ -86,6 +109,13 @@ void QtSurfaceWidget::Present() {
 }
 
 void QtSurfaceWidget::paintEvent(QPaintEvent* event) {
+    if (mNative) {
+        // The window system lost these pixels and nothing keeps them: they
+        // come back blank, and the animation draws over them again.
+        for (const QRect& rect : event->region()) mNative->Erase(rect);
+        mNative->Present();
+        return;
+    }
     // The toolkit paints the backing store now; the canvas's painter must
     // not hold it.
     mCanvas.Pause();

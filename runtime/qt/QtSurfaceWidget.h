@@ -1,6 +1,7 @@
 #pragma once
 // The native side of a drawing window: a top-level QWidget that shows the
-// window's QtCanvas and forwards the user's input to the window's portable
+// window's drawing surface (a native one when the platform offers it, see
+// QtNativeSurface, else a QtCanvas) and forwards the user's input to the window's portable
 // side (WindowEvents).
 //
 // Implemented: key presses (modifier keys alone included, Tab too), mouse
@@ -13,6 +14,7 @@
 
 #include "runtime/WindowBackend.h"
 #include "runtime/qt/QtCanvas.h"
+#include "runtime/qt/QtNativeSurface.h"
 
 class QScreen;
 
@@ -20,11 +22,16 @@ namespace vb {
 
 class QtSurfaceWidget final : public QWidget {
 public:
-    QtSurfaceWidget(const WindowSpec& spec, WindowEvents& events, const UnitScale& scale, QScreen* screen);
+    QtSurfaceWidget(const WindowSpec& spec, WindowEvents& events, const UnitScale& scale, QScreen* screen,
+                    const QtNativeSurfaceFactory& nativeSurfaces = {});
     ~QtSurfaceWidget() override;
 
     const WindowSpec& Spec() const { return mSpec; }
+    // The raster canvas; it holds the drawing unless DrawsNatively().
     QtCanvas& Canvas() { return mCanvas; }
+    bool DrawsNatively() const { return mNative != nullptr; }
+    // Where the program's drawing goes.
+    vb::Canvas& DrawingSurface();
     QScreen* StartScreen() const { return mStartScreen; }
 
     // The portable side is gone: input is no longer forwarded.
@@ -36,12 +43,13 @@ public:
     // True when something was drawn that the screen does not show yet.
     // Once the window has its backing store the canvas draws straight into
     // it, and showing what changed repaints without copying pixels.
-    bool HasUnshownDrawing() const { return mCanvas.HasDirty(); }
+    bool HasUnshownDrawing() const { return mNative ? mNative->HasUnshown() : mCanvas.HasDirty(); }
     // Pushes what was drawn to the screen now.
     void Present();
 
 protected:
     bool event(QEvent* event) override;
+    QPaintEngine* paintEngine() const override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -58,6 +66,7 @@ private:
     WindowSpec mSpec;
     WindowEvents* mEvents;
     QtCanvas mCanvas;
+    std::unique_ptr<QtNativeSurface> mNative;
     QScreen* mStartScreen;
     int mDispatchDepth = 0;
 };

@@ -49,9 +49,11 @@ void X11Canvas::Resize(int widthPx, int heightPx) {
     mHeightPx = heightPx;
 }
 
-void X11Canvas::Cls() {
+void X11Canvas::Cls() { Erase(0, 0, mWidthPx, mHeightPx); }
+
+void X11Canvas::Erase(int x, int y, int widthPx, int heightPx) {
     Foreground(PixelOf(mBackColor));
-    XFillRectangle(mDisplay, mTarget, mGc, 0, 0, unsigned(std::max(mWidthPx, 1)), unsigned(std::max(mHeightPx, 1)));
+    XFillRectangle(mDisplay, mTarget, mGc, x, y, unsigned(std::max(widthPx, 1)), unsigned(std::max(heightPx, 1)));
 }
 
 void X11Canvas::DrawWidth(Integer width) {

@@ -36,6 +36,8 @@ public:
 
     // The drawing area in pixels, for Cls.
     void Resize(int widthPx, int heightPx);
+    // Paints a rectangle of pixels in the background colour.
+    void Erase(int x, int y, int widthPx, int heightPx);
 
     void Cls() override;
     void DrawWidth(Integer width) override;

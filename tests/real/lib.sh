@@ -67,12 +67,14 @@ finish() {
 
 now_ms() { date +%s%3N; }
 
-# Starts Xvfb on a free display and exports DISPLAY. -noreset keeps the
-# pointer where a test put it when the last client goes; the root window is
-# white, so that a window covering it shows.
+# start_xvfb [WIDTHxHEIGHT]: starts Xvfb (1920x1080 unless given) on a free
+# display and exports DISPLAY. -noreset keeps the pointer where a test put it
+# when the last client goes; the root window is white, so that a window
+# covering it shows.
 start_xvfb() {
     local fifo=$T/display
-    Xvfb -displayfd 3 -screen 0 1920x1080x24 -noreset -wr -nolisten tcp 3>"$fifo" 2>"$T/xvfb.log" &
+    rm -f "$fifo"
+    Xvfb -displayfd 3 -screen 0 "${1:-1920x1080}x24" -noreset -wr -nolisten tcp 3>"$fifo" 2>"$T/xvfb.log" &
     PIDS+=($!)
     local i
     for i in $(seq 100); do

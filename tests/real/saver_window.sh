@@ -40,6 +40,20 @@ check "the pointer is invisible over the window ($saver_pointer visible pixels)"
 focus=$(xdotool getwindowfocus)
 check "the window has the keyboard focus" [ "$focus" = "$window" ]
 
+# --- A window over the saver leaves black behind when it goes --------------
+# Nothing keeps the saver's picture: the uncovered area must be painted, not
+# left showing the other window.
+xmessage -geometry 800x400+500+300 -bg white -fg white "$(printf '%.0sW' $(seq 60))" &
+cover=$!
+sleep 0.5
+covered_mean=$(screen_mean)
+kill "$cover"
+wait "$cover" 2>/dev/null
+sleep 0.3
+uncovered_mean=$(screen_mean)
+check "a window over the saver shows (mean $covered_mean) and leaves black when it goes (mean $uncovered_mean)" \
+    awk -v c="$covered_mean" -v u="$uncovered_mean" 'BEGIN { exit !(c > 0.1 && u < 0.02) }'
+
 # --- A key press ends it --------------------------------------------------
 xdotool key a
 if wait_for_exit "$PROGRAM_PID" 1; then

@@ -1,0 +1,42 @@
+#pragma once
+// A drawing window's surface that draws on the window itself through the
+// window system, with no pixels of the program's own: nothing is kept for
+// repainting, and an exposed area comes back in the background colour (the
+// saver's picture is drawn once and erased by drawing again in black, so it
+// mends itself as the animation goes on).
+//
+// The Qt backend knows no window system; the program hands it a factory
+// (QtPlatform::Options) for the one it runs on. Without one, or where the
+// factory declines a window, the window draws on a QtCanvas.
+
+#include <QRect>
+#include <QSize>
+
+#include <functional>
+#include <memory>
+
+#include "runtime/WindowBackend.h"
+#include "runtime/base/Units.h"
+
+class QWidget;
+
+namespace vb {
+
+class QtNativeSurface : public Canvas {
+public:
+    // The drawing area, in device pixels.
+    virtual void Resize(QSize devicePixels) = 0;
+    // Paints an exposed area (device pixels) in the background colour.
+    virtual void Erase(const QRect& area) = 0;
+    // True when something was drawn that the window system may not have yet.
+    virtual bool HasUnshown() const = 0;
+    // Sends what was drawn to the window system now.
+    virtual void Present() = 0;
+};
+
+// A native surface on `window` (a top-level widget whose native window the
+// factory may create), or nullptr where it has none to offer.
+using QtNativeSurfaceFactory =
+    std::function<std::unique_ptr<QtNativeSurface>(QWidget& window, const UnitScale& scale, Long backColor)>;
+
+}  // namespace vb
