@@ -16,15 +16,17 @@
 # picks itself), and all share one private PulseAudio server with a null
 # output and input; the music is a swelling chord played into it. Processor
 # use is the process's own user + system time over wall time, in percent of
-# one core; peak resident memory is the kernel's high-water mark (VmHWM).
-# Steps and frames per second come from the saver itself (GYROBLOOM_STATS).
+# one core; the X server's is its own over the same time, apart (on X11 the
+# saver's lines are drawn by the server); peak resident memory is the
+# kernel's high-water mark (VmHWM). Steps and frames per second come from the saver itself (GYROBLOOM_STATS).
 # The latencies are taken by polling the screen and the process:
 #   start to first frame   program started -> the screen's centre turns black
 #   key to exit            a key press (XTest) -> the process has ended
 #   SIGTERM to exit        kill -TERM -> the process has ended
 #   sound onset to light   the first sound sample handed to the server by a
 #                          player already streaming silence -> the first
-#                          non-black pixel
+#                          non-black pixel (read through shared memory
+#                          every few milliseconds)
 # This is a measuring tool, not a test: nothing here passes or fails.
 
 set -u
@@ -353,16 +355,20 @@ peak_kb() { awk '/^VmHWM:/ {print $2}' "/proc/$1/status" 2>/dev/null; }
 now_ns() { date +%s%N; }
 
 # measure_pid PID: after a second's warm-up, CPU % over SECS seconds and the
-# peak resident MB so far; sets CPU and PEAK.
+# peak resident MB so far; sets CPU and PEAK, and XCPU, the X server's CPU %
+# over the same time (what it spent drawing for the program, and reading the
+# screen for nobody: nothing polls it meanwhile).
 measure_pid() {
-    local pid=$1 t0 c0 t1 c1 kb
+    local pid=$1 t0 c0 t1 c1 kb x0 x1
     sleep 1
-    c0=$(cpu_ticks "$pid"); t0=$(now_ns)
+    c0=$(cpu_ticks "$pid"); x0=$(cpu_ticks "$XVFB_PID"); t0=$(now_ns)
     sleep "$SECS"
-    c1=$(cpu_ticks "$pid"); t1=$(now_ns)
+    c1=$(cpu_ticks "$pid"); x1=$(cpu_ticks "$XVFB_PID"); t1=$(now_ns)
     kb=$(peak_kb "$pid")
-    if [ -z "$c0" ] || [ -z "$c1" ] || [ -z "$kb" ]; then CPU=-; PEAK=-; return 1; fi
-    CPU=$(awk -v c=$((c1 - c0)) -v hz="$TICKS" -v ns=$((t1 - t0)) 'BEGIN { printf "%.2f", 100 * c / hz / (ns / 1e9) }')
+    if [ -z "$c0" ] || [ -z "$c1" ] || [ -z "$kb" ]; then CPU=-; PEAK=-; XCPU=-; return 1; fi
+    percent() { awk -v c="$1" -v hz="$TICKS" -v ns=$((t1 - t0)) 'BEGIN { printf "%.2f", 100 * c / hz / (ns / 1e9) }'; }
+    CPU=$(percent $((c1 - c0)))
+    XCPU=$(percent $((${x1:-0} - ${x0:-0})))
     PEAK=$(awk -v kb="$kb" 'BEGIN { printf "%.1f", kb / 1024 }')
 }
 
@@ -385,7 +391,7 @@ saver_run() {
     wait "$pid" 2>/dev/null
     stop_music
     stats=$(awk '/^gyrobloom: .* steps, .* frames in/ { printf "%.1f %.1f", $2 / $7, $4 / $7 }' "$log")
-    RESULT="$CPU $PEAK ${stats:-- -}"
+    RESULT="$CPU $PEAK ${stats:-- -} $XCPU"
 }
 
 # One run of a peer: NAME. Sets RESULT to "cpu peak - -".
@@ -411,7 +417,7 @@ peer_run() {
     kill "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
     stop_music
-    RESULT="$CPU $PEAK - -"
+    RESULT="$CPU $PEAK - - $XCPU"
 }
 
 median() {  # numbers (or -) on standard input, one a line
@@ -424,9 +430,9 @@ start_pulse
 ROWS=$T/rows
 : >"$ROWS"
 
-row() {  # LABEL FILE(lines: cpu peak steps frames)
-    printf '| %s | %s | %s | %s | %s |\n' "$1" "$(column_median 1 "$2")" "$(column_median 2 "$2")" \
-        "$(column_median 3 "$2")" "$(column_median 4 "$2")" >>"$ROWS"
+row() {  # LABEL FILE(lines: cpu peak steps frames xcpu)
+    printf '| %s | %s | %s | %s | %s | %s |\n' "$1" "$(column_median 1 "$2")" "$(column_median 5 "$2")" \
+        "$(column_median 2 "$2")" "$(column_median 3 "$2")" "$(column_median 4 "$2")" >>"$ROWS"
 }
 
 saver_row() {  # KEY LABEL SIZE SOUND SETTINGS
@@ -483,8 +489,8 @@ stop_xvfb
 echo
 echo "Medians of $RUNS runs, ${SECS} s each, $(nproc) cores, $(date -u +%Y-%m-%d)"
 echo
-echo "| program | CPU % of one core | peak resident MB | steps/s | frames/s |"
-echo "|---|---|---|---|---|"
+echo "| program | CPU % of one core | X server's CPU % | peak resident MB | steps/s | frames/s |"
+echo "|---|---|---|---|---|---|"
 cat "$ROWS"
 if [ -n "$LATENCY" ]; then
     echo
