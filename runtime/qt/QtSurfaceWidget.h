@@ -1,8 +1,8 @@
 #pragma once
 // The native side of a drawing window: a top-level QWidget that shows the
-// window's drawing surface (a native one when the platform offers it, see
-// QtNativeSurface, else a QtCanvas) and forwards the user's input to the window's portable
-// side (WindowEvents).
+// window's drawing surface (a native one where the program offers it, see
+// QtNativeSurface, else a QtCanvas) and forwards the user's input to the
+// window's portable side (WindowEvents).
 //
 // Implemented: key presses (modifier keys alone included, Tab too), mouse
 // moves with or without a button (positions in logical pixels relative to
