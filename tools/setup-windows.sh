@@ -10,6 +10,11 @@ packages=(
   wine wine32:i386
   xvfb xdotool x11-utils imagemagick pulseaudio pulseaudio-utils sox
 )
+# --wine64: the 64-bit cross compiler and 64-bit Wine, for machines that
+# cannot run 32-bit code (tools/test-windows.sh).
+if [ "${1:-}" = --wine64 ]; then
+  packages=(g++-mingw-w64-x86-64-posix wine64)
+fi
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"

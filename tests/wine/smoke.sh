@@ -22,7 +22,7 @@ for tool in wine wineserver Xvfb xdotool xwininfo pulseaudio pactl paplay sox; d
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed (tools/setup.sh installs it)"; exit 1; }
 done
 
-export WINEPREFIX=$T/pfx WINEARCH=win32 WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEPREFIX=$T/pfx WINEARCH=${WINEARCH:-win32} WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEDEBUG=-all,warn+seh  # OutputDebugString appears as warn:seh
 KEY='HKCU\Software\VB and VBA Program Settings\Gyrobloom\Settings'
 TWIPS_PER_PIXEL=15  # Xvfb: 96 dots per inch
