@@ -12,7 +12,7 @@
 #include "runtime/Platform.h"
 #include "runtime/posix/IniSettingsStore.h"
 #include "runtime/qt/QtPlatform.h"
-#include "runtime/qtx11/QtX11Surface.h"
+#include "runtime/qt/x11/QtX11Surface.h"
 #include "startup/modSubs.h"
 
 int main(int argc, char** argv) {

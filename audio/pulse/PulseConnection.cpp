@@ -216,13 +216,14 @@ void PulseConnection::OnServerInfo(pa_context* context, const pa_server_info* in
 void PulseConnection::OnSinkInfo(pa_context* context, const pa_sink_info* info, int eol, void* data) {
     auto* self = static_cast<PulseConnection*>(data);
     if (context != self->mContext || !self->mRefreshing) return;
-    if (eol < 0 && self->mMonitor.empty()) {
+    if (eol < 0 && !self->mDefaultSinkUnknown) {
         // PipeWire tells a client that connected before its session manager
         // chose the defaults "@DEFAULT_SINK@" for some time after, and cannot
         // describe that name. The music plays on a real output meanwhile:
-        // meter the first one until the server names it.
+        // the outputs are listed, and the first one stands in until the
+        // server names the default.
         self->mDefaultSinkUnknown = true;
-        pa_operation* operation = pa_context_get_sink_info_list(context, OnAnySinkInfo, self);
+        pa_operation* operation = pa_context_get_sink_info_list(context, OnSinkInfo, self);
         if (operation) {
             pa_operation_unref(operation);
             return;
@@ -232,23 +233,11 @@ void PulseConnection::OnSinkInfo(pa_context* context, const pa_sink_info* info, 
         self->RefreshStepDone();
         return;
     }
-    if (info && info->monitor_source_name) self->mMonitor = info->monitor_source_name;
+    if (!info || (self->mDefaultSinkUnknown && !self->mMonitor.empty())) return;
+    if (info->monitor_source_name) self->mMonitor = info->monitor_source_name;
     // The server answers for a name that stands for the default (PipeWire's
     // "@DEFAULT_SINK@") with the sink itself.
-    if (info && info->name) self->mDefaultSink = info->name;
-}
-
-void PulseConnection::OnAnySinkInfo(pa_context* context, const pa_sink_info* info, int eol, void* data) {
-    auto* self = static_cast<PulseConnection*>(data);
-    if (context != self->mContext || !self->mRefreshing) return;
-    if (eol) {
-        self->RefreshStepDone();
-        return;
-    }
-    if (self->mMonitor.empty() && info && info->name && info->monitor_source_name) {
-        self->mMonitor = info->monitor_source_name;
-        self->mDefaultSink = info->name;
-    }
+    if (info->name) self->mDefaultSink = info->name;
 }
 
 void PulseConnection::OnSourceInfo(pa_context* context, const pa_source_info* info, int eol, void* data) {

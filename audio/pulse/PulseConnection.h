@@ -91,7 +91,6 @@ private:
                                void* self);
     static void OnServerInfo(pa_context* context, const pa_server_info* info, void* self);
     static void OnSinkInfo(pa_context* context, const pa_sink_info* info, int eol, void* self);
-    static void OnAnySinkInfo(pa_context* context, const pa_sink_info* info, int eol, void* self);
     static void OnSourceInfo(pa_context* context, const pa_source_info* info, int eol, void* self);
     static void OnReconnectTimer(pa_mainloop_api* api, pa_time_event* event, const struct timeval* tv, void* self);
     static void OnRestartSinkInfo(pa_context* context, const pa_sink_info* info, int eol, void* self);

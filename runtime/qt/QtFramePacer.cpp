@@ -47,8 +47,8 @@ void QtFramePacer::EndOfStep() {
         // once, so the step's drawing goes out now and the wait below only
         // spaces the steps a frame apart. Held for the tick, every picture
         // would come a frame later than the sound it shows.
-        for (QtSurfaceWidget* surface : LiveSurfaces())
-            if (surface->HasUnshownDrawing()) surface->Present();
+        for (const QPointer<QtSurfaceWidget>& surface : mSurfaces)
+            if (surface && surface->HasUnshownDrawing()) surface->Present();
     }
 
     if (mFrameInFlight) {

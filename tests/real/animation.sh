@@ -14,11 +14,6 @@ start_pulse
 sox -n -r 44100 -c 2 -b 16 "$T/music.wav" synth 6 sine 220 sine 277 sine 330 tremolo 2 90 vol 0.8 2>/dev/null
 [ -s "$T/music.wav" ] || { fail "sox made the test music"; finish; }
 
-# Lit pixels: anything not pure black.
-lit_pixels() {
-    import -window root "$1" && /usr/bin/convert "$1" -colorspace Gray -threshold 0 -format '%[fx:int(mean*w*h+0.5)]' info:
-}
-
 start_program /s
 if ! wait_for_window "$PROGRAM_PID" 10 >/dev/null; then
     fail "/s shows a window"

@@ -208,6 +208,16 @@ stop_map_watch() {
 }
 maps_in() { grep -c '^MapNotify' "$1"; }
 
+# lit_pixels [FILE]: how many pixels of the screen are not black; the
+# screenshot is kept in FILE ($T/shot.png unless given). A whole number
+# however large (ImageMagick writes big ones in exponent form).
+lit_pixels() {
+    local shot=${1:-$T/shot.png}
+    import -window root "$shot" &&
+        /usr/bin/convert "$shot" -colorspace Gray -threshold 0 -format '%[fx:mean*w*h]' info: |
+        awk '{ printf "%.0f\n", $1 }'
+}
+
 # The mean brightness of the screen, 0 (black) to 1 (white).
 screen_mean() {
     import -window root "$T/shot.png" && /usr/bin/convert "$T/shot.png" -format '%[fx:mean]' info:

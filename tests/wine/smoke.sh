@@ -72,11 +72,6 @@ no_pointer() {
     for i in $(seq 50); do [ "$(pointer_pixels)" = 0 ] && return 0; sleep 0.1; done
     return 1
 }
-# coloured_pixels: how many pixels of the screen are not black.
-coloured_pixels() {
-    import -window root "$T/shot.png" &&
-        /usr/bin/convert "$T/shot.png" -colorspace Gray -threshold 0 -format '%[fx:int(mean*w*h+0.5)]' info:
-}
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 
 # --- The cross-compiled test suites --------------------------------------------
@@ -121,7 +116,7 @@ xdotool mousemove 960 540
 check "no pointer over the saver" no_pointer
 lit=0
 for i in $(seq 40); do
-    lit=$(coloured_pixels)
+    lit=$(lit_pixels)
     [ "$lit" -gt 1000 ] && break
     sleep 0.25
 done

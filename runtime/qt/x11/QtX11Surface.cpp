@@ -1,4 +1,4 @@
-#include "runtime/qtx11/QtX11Surface.h"
+#include "runtime/qt/x11/QtX11Surface.h"
 
 #include <QGuiApplication>
 #include <QWidget>
