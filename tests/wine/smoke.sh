@@ -27,6 +27,13 @@ export WINEDEBUG=-all,warn+seh  # OutputDebugString appears as warn:seh
 KEY='HKCU\Software\VB and VBA Program Settings\Gyrobloom\Settings'
 TWIPS_PER_PIXEL=15  # Xvfb: 96 dots per inch
 
+# The next program starts a fresh server that reads the registry as changed:
+# the old one has written it and gone (wineserver -w) before anything runs.
+restart_wine() {
+    wineserver -k
+    wineserver -w
+}
+
 wine_cleanup() {
     wineserver -k 2>/dev/null
     cleanup
@@ -41,7 +48,7 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/
 # ALSA's "default" device (which forwards to PulseAudio) even without a server,
 # so that "no sound server" would never mean "no device".
 wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /t REG_SZ /d pulse /f >/dev/null 2>&1
-wineserver -k
+restart_wine
 start_xvfb
 
 RUNS=0
@@ -234,7 +241,7 @@ fi
 
 # --- At 150%: the dialog sized from twips by the DPI -------------------------
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
-wineserver -k
+restart_wine
 TWIPS_PER_PIXEL=10
 wine reg delete "$KEY" /f >/dev/null 2>&1
 if open_dialog /c; then
@@ -248,7 +255,7 @@ else
     fail "/c shows \"Screen Saver Properties\" at 144 DPI"
 fi
 wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
-wineserver -k
+restart_wine
 TWIPS_PER_PIXEL=15
 
 # --- No sound server at all --------------------------------------------------
