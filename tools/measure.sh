@@ -292,7 +292,7 @@ def latency(program):
     # The screen watcher of the real tests reads the whole screen through
     # shared memory every few milliseconds; a plain XGetImage of it takes
     # tens of milliseconds, which would count in the figure.
-    watch = subprocess.Popen([sys.executable, os.environ["SCREEN_WATCH"]], stdout=subprocess.PIPE, text=True)
+    watch = subprocess.Popen([sys.executable, os.environ["SCREEN_WATCH"], "watch"], stdout=subprocess.PIPE, text=True)
     first = watch.stdout.readline().split()
     if not first or first[0] != "dark":
         figures["onset_ms"] = "-"
@@ -346,7 +346,7 @@ elif sys.argv[1] == "first-frame":
 elif sys.argv[1] == "key":
     key(None)
 PY
-export PROBE_LOG=$T/probe.log SCREEN_WATCH=$PWD/tests/real/pulse/screen_watch.py
+export PROBE_LOG=$T/probe.log SCREEN_WATCH=$PWD/tests/real/screen.py
 
 # --- Processor and memory of one process ----------------------------------
 TICKS=$(getconf CLK_TCK)

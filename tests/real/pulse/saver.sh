@@ -4,9 +4,9 @@
 
 WATCH=$T/watch.out
 
-# Starts tests/real/pulse/screen_watch.py in the background.
+# Starts tests/real/screen.py watch in the background.
 start_screen_watch() {
-    python3 "$(dirname "${BASH_SOURCE[0]}")/screen_watch.py" >"$WATCH" 2>"$T/watch.err" &
+    python3 "$(dirname "${BASH_SOURCE[0]}")/../screen.py" watch >"$WATCH" 2>"$T/watch.err" &
     PIDS+=($!)
     local i
     for i in $(seq 100); do [ -s "$WATCH" ] && return 0; sleep 0.02; done

@@ -1,14 +1,17 @@
 #!/usr/bin/env python3
-"""Watches the X screen ($DISPLAY) and prints a line each time it turns from
-all black to lit (any pixel not black) or back:
+"""Reads the X screen ($DISPLAY) for the real tests and the measurements.
 
-    lit <epoch-ms>
-    dark <epoch-ms>
+    screen.py watch
+        Prints a line each time the screen turns from all black to lit (any
+        pixel not black) or back:
 
-The whole screen is read through shared memory (MIT-SHM) as fast as the
-server gives it, about 3 ms a read at 1920x1080 under Xvfb, so a time is
-late by at most one read. The first line says how the screen stands at the
-start. Runs until killed."""
+            lit <epoch-ms>
+            dark <epoch-ms>
+
+    The whole screen is read through shared memory (MIT-SHM) as fast as the
+    server gives it, about 3 ms a read at 1920x1080 under Xvfb, so a time is
+    late by at most one read. The first line says how the screen stands at
+    the start. Runs until killed."""
 
 import ctypes
 import sys
@@ -54,7 +57,7 @@ def libraries():
     return x11, xext, libc
 
 
-def main():
+def watch():
     x11, xext, libc = libraries()
     display = x11.XOpenDisplay(None)
     if not display:
@@ -90,6 +93,13 @@ def main():
         if lit != state:
             state = lit
             print("lit" if lit else "dark", int(time.time() * 1000), flush=True)
+
+
+def main():
+    commands = {"watch": watch}
+    if len(sys.argv) != 2 or sys.argv[1] not in commands:
+        sys.exit("usage: screen.py watch")
+    commands[sys.argv[1]]()
 
 
 if __name__ == "__main__":
