@@ -1,6 +1,7 @@
 #include "runtime/Platform.h"
 
 #include <cassert>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -34,6 +35,12 @@ std::string GetSetting(const std::string& app, const std::string& section, const
 void SaveSetting(const std::string& app, const std::string& section, const std::string& key,
                  const std::string& text) {
     App().Settings().Save(app, section, key, text);
+}
+
+std::uint32_t Platform::ClockSeed() {
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    const auto ns = std::uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
+    return std::uint32_t(ns ^ (ns >> 32));
 }
 
 void Randomize() { App().Random().Seed(App().ClockSeed()); }

@@ -44,8 +44,9 @@ public:
     // The character the user's locale writes between the whole and the
     // fractional part of a number.
     virtual char DecimalSeparator() const = 0;
-    // A seed taken from the clock, for Randomize.
-    virtual std::uint32_t ClockSeed() = 0;
+    // A seed taken from the clock, for Randomize: the system clock's
+    // nanoseconds folded into 32 bits. The tests replace it.
+    virtual std::uint32_t ClockSeed();
     // The screen the program's windows open on.
     virtual ScreenMetrics Screen() const = 0;
     virtual std::unique_ptr<WindowBackend> CreateWindow(const WindowSpec& spec, WindowEvents& events,

@@ -21,6 +21,7 @@ struct ScreenMetrics {
 };
 
 constexpr int kMaxUnits = 32767;
+constexpr double kTwipsPerInch = 1440;
 
 // Twips to whole logical pixels, halves away from zero. Every window size,
 // control rectangle and dialog area is placed with this one rounding.

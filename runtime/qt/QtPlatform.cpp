@@ -5,7 +5,6 @@
 #include <QScreen>
 
 #include <cassert>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -16,7 +15,6 @@
 namespace vb {
 namespace {
 
-constexpr double kTwipsPerInch = 1440;
 
 QScreen* StartScreen() { return QGuiApplication::primaryScreen(); }
 
@@ -86,12 +84,6 @@ char QtPlatform::DecimalSeparator() const {
     // reads and writes numbers with '.'.
     if (point.isEmpty() || point.front().unicode() >= 0x80) return '.';
     return char(point.front().unicode());
-}
-
-std::uint32_t QtPlatform::ClockSeed() {
-    const auto now = std::chrono::system_clock::now().time_since_epoch();
-    const auto ns = std::uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
-    return std::uint32_t(ns ^ (ns >> 32));
 }
 
 ScreenMetrics QtPlatform::Screen() const {

@@ -14,7 +14,7 @@
 //    to standard error (tools/measure.sh reads them);
 //  - MsgBox: a modal QMessageBox captioned "Gyrobloom" with an OK button;
 //  - Settings: the store handed in by main();
-//  - DecimalSeparator from the user's locale, ClockSeed from the clock;
+//  - DecimalSeparator from the user's locale;
 //  - Screen: the primary screen (logical pixels, 1440 / logical DPI twips per
 //    pixel, device pixel ratio);
 //  - CreateWindow: drawing windows (QtDrawingWindow) and dialogs built from
@@ -61,7 +61,6 @@ public:
     void MsgBox(const std::string& text) override;
     SettingsStore& Settings() override;
     char DecimalSeparator() const override;
-    std::uint32_t ClockSeed() override;
     ScreenMetrics Screen() const override;
     std::unique_ptr<WindowBackend> CreateWindow(const WindowSpec& spec, WindowEvents& events,
                                                 const UnitScale& scale) override;

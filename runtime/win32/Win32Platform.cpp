@@ -3,7 +3,6 @@
 #include "runtime/win32/Win32Api.h"
 
 #include <cassert>
-#include <chrono>
 #include <cstdio>
 
 #include "runtime/win32/Win32Dialog.h"
@@ -71,12 +70,6 @@ char Win32Platform::DecimalSeparator() const {
     // writes numbers with '.'.
     if (separator[0] == L'\0' || separator[0] >= 0x80) return '.';
     return char(separator[0]);
-}
-
-std::uint32_t Win32Platform::ClockSeed() {
-    const auto now = std::chrono::system_clock::now().time_since_epoch();
-    const auto ns = std::uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
-    return std::uint32_t(ns ^ (ns >> 32));
 }
 
 ScreenMetrics Win32Platform::Screen() const { return MonitorMetrics(StartMonitor()); }

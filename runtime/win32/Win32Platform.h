@@ -12,7 +12,7 @@
 //  - End: flushes standard output and error and ends the process at once;
 //  - MsgBox: MessageBox captioned "Gyrobloom" (Win32MessageBox);
 //  - Settings: the store handed in (the registry in the program);
-//  - DecimalSeparator from the user's locale, ClockSeed from the clock;
+//  - DecimalSeparator from the user's locale;
 //  - Screen: the start monitor in its own pixels, 1440 / its DPI twips per
 //    pixel (the process is per-monitor DPI aware);
 //  - CreateWindow: drawing windows (Win32DrawingWindow) and dialogs built
@@ -41,7 +41,6 @@ public:
     void MsgBox(const std::string& text) override;
     SettingsStore& Settings() override;
     char DecimalSeparator() const override;
-    std::uint32_t ClockSeed() override;
     ScreenMetrics Screen() const override;
     std::unique_ptr<WindowBackend> CreateWindow(const WindowSpec& spec, WindowEvents& events,
                                                 const UnitScale& scale) override;

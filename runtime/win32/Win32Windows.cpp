@@ -7,7 +7,6 @@
 namespace vb {
 namespace {
 
-constexpr double kTwipsPerInch = 1440;
 constexpr UINT kBaseDpi = 96;
 constexpr int kIconResource = 1;
 

@@ -17,7 +17,6 @@
 namespace vb {
 namespace {
 
-constexpr double kTwipsPerInch = 1440;
 constexpr double kDefaultDpi = 96;
 // A daemon's window fills the screen; the trial window is a quarter of it.
 constexpr int kOwnWindowDivisor = 2;
@@ -161,12 +160,6 @@ void X11Platform::MsgBox(const std::string& text) {
     if (!mShownMessages.insert(text).second) return;
     std::fprintf(stderr, "%s: %s\n", mProgramName.c_str(), text.c_str());
     std::fflush(stderr);
-}
-
-std::uint32_t X11Platform::ClockSeed() {
-    const auto now = std::chrono::system_clock::now().time_since_epoch();
-    const auto ns = std::uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
-    return std::uint32_t(ns ^ (ns >> 32));
 }
 
 std::unique_ptr<WindowBackend> X11Platform::CreateWindow(const WindowSpec& spec, WindowEvents& events,

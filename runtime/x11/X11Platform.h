@@ -19,7 +19,7 @@
 //    distinct text: nobody is there to click a box while the screen is
 //    blanked;
 //  - Settings: the store handed in; DecimalSeparator from the user's locale
-//    (LC_NUMERIC); ClockSeed from the clock;
+//    (LC_NUMERIC);
 //  - Screen: the size of the X screen, or of the handed window when that is
 //    larger (several monitors under one window), at 1440 / Xft.dpi twips a
 //    pixel (96 DPI when unset);
@@ -68,7 +68,6 @@ public:
     bool MessagesGoToStandardError() const override { return true; }
     SettingsStore& Settings() override { return *mSettings; }
     char DecimalSeparator() const override { return mDecimalSeparator; }
-    std::uint32_t ClockSeed() override;
     ScreenMetrics Screen() const override { return mScreen; }
     std::unique_ptr<WindowBackend> CreateWindow(const WindowSpec& spec, WindowEvents& events,
                                                 const UnitScale& scale) override;
