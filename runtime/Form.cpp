@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "runtime/Platform.h"
+#include "runtime/base/Pen.h"
 #include "runtime/base/RuntimeError.h"
 
 namespace vb {
@@ -95,7 +96,7 @@ bool Form::TryDrawWidth(Integer width) {
 }
 
 void Form::DrawStyle(Integer style) {
-    if (style < 0 || style > 6) Raise(kErrInvalidProperty);
+    if (style < kMinDrawStyle || style > kMaxDrawStyle) Raise(kErrInvalidProperty);
     Window().Surface().DrawStyle(style);
     mDrawStyle = style;
 }

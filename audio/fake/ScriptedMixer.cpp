@@ -31,13 +31,12 @@ int MixerScript::Count(const std::string& call) const { return int(std::count(ca
 
 ScriptedMixer::ScriptedMixer(std::shared_ptr<MixerScript> script) : mScript(std::move(script)) {
     assert(mScript && "a scripted mixer needs a script");
+    mScript->device = this;
 }
 
-ScriptedMixer::~ScriptedMixer() { Call("~ScriptedMixer"); }
-
-void ScriptedMixer::Recount() {
-    mScript->preparedHeaders = int(mPrepared.size());
-    mScript->queuedHeaders = int(mQueued.size());
+ScriptedMixer::~ScriptedMixer() {
+    Call("~ScriptedMixer");
+    if (mScript->device == this) mScript->device = nullptr;
 }
 
 bool ScriptedMixer::OpenMixer() {
@@ -82,84 +81,30 @@ bool ScriptedMixer::ReadMeter(const MeterRecord& meter, std::int32_t& value) {
     }
 }
 
-MMResult ScriptedMixer::WaveInOpen(const WaveFormat& format) {
-    Call("WaveInOpen");
+MMResult ScriptedMixer::Calling(WaveInCall call) {
+    switch (call) {
+    case WaveInCall::Open: Call("WaveInOpen"); break;
+    case WaveInCall::PrepareHeader: Call("WaveInPrepareHeader"); return mScript->prepareResult;
+    case WaveInCall::AddBuffer: Call("WaveInAddBuffer"); return mScript->addResult;
+    case WaveInCall::Start: Call("WaveInStart"); break;
+    case WaveInCall::Reset: Call("WaveInReset"); break;
+    case WaveInCall::Stop: Call("WaveInStop"); break;
+    case WaveInCall::UnprepareHeader: Call("WaveInUnprepareHeader"); break;
+    case WaveInCall::Close: Call("WaveInClose"); break;
+    }
+    return kMmNoError;
+}
+
+MMResult ScriptedMixer::OpenDevice(const WaveFormat& format) {
     mScript->openedFormat = format;
     if (!mScript->waveInOpens) return kMmBadDeviceId;
-    if (mScript->waveInOpen) return kMmAllocated;
     mScript->waveInOpen = true;
-    return kMmNoError;
-}
-
-MMResult ScriptedMixer::WaveInPrepareHeader(WaveHeader& header) {
-    Call("WaveInPrepareHeader");
-    if (mScript->prepareResult != kMmNoError) return mScript->prepareResult;
-    if (!mScript->waveInOpen) return kMmInvalidHandle;
-    mPrepared.insert(&header);
-    Recount();
-    return kMmNoError;
-}
-
-MMResult ScriptedMixer::WaveInAddBuffer(WaveHeader& header) {
-    Call("WaveInAddBuffer");
-    if (mScript->addResult != kMmNoError) return mScript->addResult;
-    if (!mScript->waveInOpen) return kMmInvalidHandle;
-    if (!mPrepared.count(&header)) return kWaveUnprepared;
-    header.flags &= ~kWaveHeaderDone;
-    mQueued.insert(&header);
-    Recount();
-    return kMmNoError;
-}
-
-MMResult ScriptedMixer::WaveInStart() {
-    Call("WaveInStart");
-    if (!mScript->waveInOpen) return kMmInvalidHandle;
-    mScript->recording = true;
-    return kMmNoError;
-}
-
-MMResult ScriptedMixer::WaveInReset() {
-    Call("WaveInReset");
-    if (!mScript->waveInOpen) return kMmInvalidHandle;
-    for (const WaveHeader* header : mQueued) const_cast<WaveHeader*>(header)->flags |= kWaveHeaderDone;
-    mQueued.clear();
-    mScript->recording = false;
-    Recount();
-    return kMmNoError;
-}
-
-MMResult ScriptedMixer::WaveInStop() {
-    Call("WaveInStop");
-    if (!mScript->waveInOpen) return kMmInvalidHandle;
-    mScript->recording = false;
-    return kMmNoError;
-}
-
-MMResult ScriptedMixer::WaveInUnprepareHeader(WaveHeader& header) {
-    Call("WaveInUnprepareHeader");
-    if (!mScript->waveInOpen) return kMmInvalidHandle;
-    if (mQueued.count(&header)) return kWaveStillPlaying;
-    mPrepared.erase(&header);
-    Recount();
-    return kMmNoError;
-}
-
-MMResult ScriptedMixer::WaveInClose() {
-    Call("WaveInClose");
-    if (!mScript->waveInOpen) return kMmInvalidHandle;
-    if (!mQueued.empty()) return kWaveStillPlaying;
-    mScript->waveInOpen = false;
-    mPrepared.clear();
-    Recount();
     return kMmNoError;
 }
 
 void ScriptedMixer::PollBuffer(WaveHeader& header) {
     Call("PollBuffer");
-    if (mScript->buffersFill && mScript->recording && mQueued.erase(&header)) {
-        header.flags |= kWaveHeaderDone;
-        Recount();
-    }
+    if (mScript->buffersFill && mScript->recording) Complete(header);
 }
 
 std::string ScriptedMixer::WaveInErrorText(MMResult code) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "audio/MixerWaveIn.h"
+#include "audio/WaveInQueue.h"
 
 struct MixerScript {
     // What the test scripts.
@@ -30,18 +31,19 @@ struct MixerScript {
     bool mixerOpen = false;
     bool waveInOpen = false;
     bool recording = false;  // started, and not reset or stopped since
-    WaveFormat openedFormat;  // as given to the latest WaveInOpen
-    int preparedHeaders = 0;
-    int queuedHeaders = 0;
+    WaveFormat openedFormat;  // as given to the latest open of the device
+    const WaveInQueue* device = nullptr;  // the live mixer's wave input
     std::vector<std::weak_ptr<std::vector<std::uint8_t>>> buffers;  // every buffer handed out
 
+    // Buffers queued on the live mixer's device and not yet done.
+    int QueuedHeaders() const { return device ? device->QueuedHeaders() : 0; }
     // Capture buffers handed out and not yet released by their holder.
     int BuffersAlive() const;
     // How often the named call was made.
     int Count(const std::string& call) const;
 };
 
-class ScriptedMixer final : public MixerWaveIn {
+class ScriptedMixer final : public WaveInQueue {
 public:
     explicit ScriptedMixer(std::shared_ptr<MixerScript> script);
     ~ScriptedMixer() override;
@@ -51,14 +53,6 @@ public:
     bool FindMeter(MixerLine line, MeterRecord& meter) override;
     bool ReadMeter(const MeterRecord& meter, std::int32_t& value) override;
 
-    MMResult WaveInOpen(const WaveFormat& format) override;
-    MMResult WaveInPrepareHeader(WaveHeader& header) override;
-    MMResult WaveInAddBuffer(WaveHeader& header) override;
-    MMResult WaveInStart() override;
-    MMResult WaveInReset() override;
-    MMResult WaveInStop() override;
-    MMResult WaveInUnprepareHeader(WaveHeader& header) override;
-    MMResult WaveInClose() override;
     void PollBuffer(WaveHeader& header) override;
     std::string WaveInErrorText(MMResult code) override;
     CaptureBuffer NewBuffer(std::uint32_t bytes) override;
@@ -71,13 +65,17 @@ public:
     static constexpr std::uint32_t kWaveInMeterId = 2;
     static constexpr std::uint32_t kMicrophoneMeterId = 3;
 
+protected:
+    MMResult OpenDevice(const WaveFormat& format) override;
+    void DeviceClosed() override { mScript->waveInOpen = false; }
+    void Started() override { mScript->recording = true; }
+    void Stopped() override { mScript->recording = false; }
+    MMResult Calling(WaveInCall call) override;
+
 private:
     void Call(const char* name) {
         if (mScript->recordCalls) mScript->calls.emplace_back(name);
     }
-    void Recount();
 
     std::shared_ptr<MixerScript> mScript;
-    std::set<const WaveHeader*> mPrepared;
-    std::set<const WaveHeader*> mQueued;
 };

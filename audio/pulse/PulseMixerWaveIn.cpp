@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <mutex>
-#include <set>
 
 #include "audio/MeterPeaks.h"
 #include "audio/pulse/PulseConnection.h"
@@ -76,9 +75,6 @@ struct PulseMixerWaveIn::Impl final : PulseConnection::Listener {
 
     // The wave-input device as the meter sees it; user-interface thread only.
     bool mixerOpen = false;
-    bool waveInOpen = false;
-    std::set<const WaveHeader*> prepared;
-    std::set<WaveHeader*> queued;
 };
 
 void PulseMixerWaveIn::Impl::Close() {
@@ -239,63 +235,20 @@ bool PulseMixerWaveIn::ReadMeter(const MeterRecord& meter, std::int32_t& value) 
     }
 }
 
-MMResult PulseMixerWaveIn::WaveInOpen(const WaveFormat&) {
+MMResult PulseMixerWaveIn::OpenDevice(const WaveFormat&) {
     // The format is not used: the input stream carries peaks, not samples.
-    if (m->waveInOpen) return kMmAllocated;
     if (!m->mixerOpen) return kMmBadDeviceId;
     // Before the server answers the device is taken to be there, as in
     // FindMeter.
     if (m->described && (!m->connected || m->Devices().recordingSource.empty())) return kMmBadDeviceId;
-    m->waveInOpen = true;
     m->NoteInputUse();
     return kMmNoError;
 }
 
-MMResult PulseMixerWaveIn::WaveInPrepareHeader(WaveHeader& header) {
-    if (!m->waveInOpen) return kMmInvalidHandle;
-    m->prepared.insert(&header);
-    return kMmNoError;
-}
+// The linger counts from the close.
+void PulseMixerWaveIn::DeviceClosed() { m->NoteInputUse(); }
 
-MMResult PulseMixerWaveIn::WaveInAddBuffer(WaveHeader& header) {
-    if (!m->waveInOpen) return kMmInvalidHandle;
-    if (!m->prepared.count(&header)) return kWaveUnprepared;
-    header.flags &= ~kWaveHeaderDone;
-    m->queued.insert(&header);
-    return kMmNoError;
-}
-
-MMResult PulseMixerWaveIn::WaveInStart() {
-    if (!m->waveInOpen) return kMmInvalidHandle;
-    m->NoteInputUse();
-    return kMmNoError;
-}
-
-MMResult PulseMixerWaveIn::WaveInReset() {
-    if (!m->waveInOpen) return kMmInvalidHandle;
-    for (WaveHeader* header : m->queued) header->flags |= kWaveHeaderDone;
-    m->queued.clear();
-    return kMmNoError;
-}
-
-MMResult PulseMixerWaveIn::WaveInStop() { return m->waveInOpen ? kMmNoError : kMmInvalidHandle; }
-
-MMResult PulseMixerWaveIn::WaveInUnprepareHeader(WaveHeader& header) {
-    if (!m->waveInOpen) return kMmInvalidHandle;
-    if (m->queued.count(&header)) return kWaveStillPlaying;
-    m->prepared.erase(&header);
-    return kMmNoError;
-}
-
-MMResult PulseMixerWaveIn::WaveInClose() {
-    if (!m->waveInOpen) return kMmInvalidHandle;
-    if (!m->queued.empty()) return kWaveStillPlaying;
-    m->waveInOpen = false;
-    m->prepared.clear();
-    // The linger counts from here.
-    m->NoteInputUse();
-    return kMmNoError;
-}
+void PulseMixerWaveIn::Started() { m->NoteInputUse(); }
 
 void PulseMixerWaveIn::PollBuffer(WaveHeader&) {
     // Buffers are never filled: the meter does not read samples, so the

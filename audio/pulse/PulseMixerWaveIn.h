@@ -34,8 +34,9 @@
 #include <memory>
 
 #include "audio/MixerWaveIn.h"
+#include "audio/WaveInQueue.h"
 
-class PulseMixerWaveIn final : public MixerWaveIn {
+class PulseMixerWaveIn final : public WaveInQueue {
 public:
     // How long the input stream keeps running after its last use.
     static constexpr std::chrono::milliseconds kInputLinger{2000};
@@ -50,16 +51,13 @@ public:
     bool FindMeter(MixerLine line, MeterRecord& meter) override;
     bool ReadMeter(const MeterRecord& meter, std::int32_t& value) override;
 
-    MMResult WaveInOpen(const WaveFormat& format) override;
-    MMResult WaveInPrepareHeader(WaveHeader& header) override;
-    MMResult WaveInAddBuffer(WaveHeader& header) override;
-    MMResult WaveInStart() override;
-    MMResult WaveInReset() override;
-    MMResult WaveInStop() override;
-    MMResult WaveInUnprepareHeader(WaveHeader& header) override;
-    MMResult WaveInClose() override;
     void PollBuffer(WaveHeader& header) override;
     std::string WaveInErrorText(MMResult code) override;
+
+protected:
+    MMResult OpenDevice(const WaveFormat& format) override;
+    void DeviceClosed() override;
+    void Started() override;
 
 private:
     struct Impl;

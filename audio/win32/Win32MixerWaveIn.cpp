@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <map>
-#include <set>
 
 #include "audio/win32/CoreAudioMeters.h"
 #include "audio/win32/WaveInRecorder.h"
@@ -37,9 +35,6 @@ struct Win32MixerWaveIn::Impl {
     bool open = false;
 
     // The wave-input device as the meter sees it.
-    bool waveInOpen = false;
-    std::set<const WaveHeader*> prepared;
-    std::map<WaveHeader*, std::uint64_t> queued;  // with the buffers filled when it was queued
 
     bool Find(Source source, MixerLine line, MeterRecord& meter) {
         switch (source) {
@@ -126,61 +121,20 @@ bool Win32MixerWaveIn::ReadMeter(const MeterRecord& meter, std::int32_t& value) 
     return false;
 }
 
-MMResult Win32MixerWaveIn::WaveInOpen(const WaveFormat&) {
+MMResult Win32MixerWaveIn::OpenDevice(const WaveFormat&) {
     // The real device always records in the meter's format (8000 Hz, 8-bit
     // mono); the layer does not convert.
-    if (m->waveInOpen) return kMmAllocated;
-    const MMRESULT opened = m->recorder.Acquire(Clock::now());
-    if (opened != MMSYSERR_NOERROR) return MMResult(opened);
-    m->waveInOpen = true;
-    return kMmNoError;
+    return MMResult(m->recorder.Acquire(Clock::now()));
 }
 
-MMResult Win32MixerWaveIn::WaveInPrepareHeader(WaveHeader& header) {
-    if (!m->waveInOpen) return kMmInvalidHandle;
-    m->prepared.insert(&header);
-    return kMmNoError;
-}
+void Win32MixerWaveIn::DeviceClosed() { m->recorder.Release(Clock::now()); }
 
-MMResult Win32MixerWaveIn::WaveInAddBuffer(WaveHeader& header) {
-    if (!m->waveInOpen) return kMmInvalidHandle;
-    if (!m->prepared.count(&header)) return kWaveUnprepared;
-    header.flags &= ~kWaveHeaderDone;
-    m->queued[&header] = m->recorder.BuffersFilled();
-    return kMmNoError;
-}
-
-MMResult Win32MixerWaveIn::WaveInStart() { return m->waveInOpen ? kMmNoError : kMmInvalidHandle; }
-
-MMResult Win32MixerWaveIn::WaveInReset() {
-    if (!m->waveInOpen) return kMmInvalidHandle;
-    for (auto& [header, filled] : m->queued) header->flags |= kWaveHeaderDone;
-    m->queued.clear();
-    return kMmNoError;
-}
-
-MMResult Win32MixerWaveIn::WaveInStop() { return m->waveInOpen ? kMmNoError : kMmInvalidHandle; }
-
-MMResult Win32MixerWaveIn::WaveInUnprepareHeader(WaveHeader& header) {
-    if (!m->waveInOpen) return kMmInvalidHandle;
-    if (m->queued.count(&header)) return kWaveStillPlaying;
-    m->prepared.erase(&header);
-    return kMmNoError;
-}
-
-MMResult Win32MixerWaveIn::WaveInClose() {
-    if (!m->waveInOpen) return kMmInvalidHandle;
-    if (!m->queued.empty()) return kWaveStillPlaying;
-    m->waveInOpen = false;
-    m->prepared.clear();
-    m->recorder.Release(Clock::now());
-    return kMmNoError;
-}
+std::uint64_t Win32MixerWaveIn::QueueMark() const { return m->recorder.BuffersFilled(); }
 
 void Win32MixerWaveIn::PollBuffer(WaveHeader& header) {
     m->recorder.Poll(Clock::now());
-    const auto found = m->queued.find(&header);
-    if (found == m->queued.end() || m->recorder.BuffersFilled() <= found->second) return;
+    const auto mark = QueuedMark(header);
+    if (!mark || m->recorder.BuffersFilled() <= *mark) return;
     // The device filled a buffer since this one was queued: it gets those
     // samples.
     const auto& samples = m->recorder.LastBuffer();
@@ -188,8 +142,7 @@ void Win32MixerWaveIn::PollBuffer(WaveHeader& header) {
         const std::size_t bytes = std::min<std::size_t>({samples.size(), header.data->size(), header.bufferLength});
         std::memcpy(header.data->data(), samples.data(), bytes);
     }
-    header.flags |= kWaveHeaderDone;
-    m->queued.erase(found);
+    Complete(header);
 }
 
 std::string Win32MixerWaveIn::WaveInErrorText(MMResult code) { return WaveInRecorder::ErrorText(MMRESULT(code)); }

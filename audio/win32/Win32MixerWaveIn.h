@@ -24,8 +24,9 @@
 #include <memory>
 
 #include "audio/MixerWaveIn.h"
+#include "audio/WaveInQueue.h"
 
-class Win32MixerWaveIn final : public MixerWaveIn {
+class Win32MixerWaveIn final : public WaveInQueue {
 public:
     explicit Win32MixerWaveIn(std::chrono::milliseconds inputLinger = std::chrono::milliseconds(2000));
     ~Win32MixerWaveIn() override;
@@ -37,20 +38,17 @@ public:
     bool FindMeter(MixerLine line, MeterRecord& meter) override;
     bool ReadMeter(const MeterRecord& meter, std::int32_t& value) override;
 
-    MMResult WaveInOpen(const WaveFormat& format) override;
-    MMResult WaveInPrepareHeader(WaveHeader& header) override;
-    MMResult WaveInAddBuffer(WaveHeader& header) override;
-    MMResult WaveInStart() override;
-    MMResult WaveInReset() override;
-    MMResult WaveInStop() override;
-    MMResult WaveInUnprepareHeader(WaveHeader& header) override;
-    MMResult WaveInClose() override;
     void PollBuffer(WaveHeader& header) override;
     std::string WaveInErrorText(MMResult code) override;
 
     // Where a found meter reads from.
     enum class Source { None, CoreAudio, Mixer, Samples };
     static Source SourceOf(const MeterRecord& meter);
+
+protected:
+    MMResult OpenDevice(const WaveFormat& format) override;
+    void DeviceClosed() override;
+    std::uint64_t QueueMark() const override;
 
 private:
     struct Impl;

@@ -7,7 +7,7 @@
 namespace vb {
 
 HeadlessWindow::HeadlessWindow(const WindowSpec& s, WindowEvents& e, const ScreenMetrics& m)
-    : spec(s), events(e), screen(m) {
+    : spec(s), events(e), screen(m), scale(m) {
     geometry = {0, 0, 640, 480};
 }
 
@@ -43,6 +43,7 @@ void HeadlessWindow::Line(Single x1, Single y1, Single x2, Single y2, Long color
     op.color = color;
     op.width = penWidth;
     op.style = penStyle;
+    op.pen = ResolvePen(penWidth, penStyle, scale, screen.devicePixelRatio);
     ops.push_back(op);
 }
 

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "runtime/Platform.h"
+#include "runtime/base/Pen.h"
 
 namespace vb {
 
@@ -36,7 +37,8 @@ struct DrawOp {
     Integer value = 0;  // DrawWidth, DrawStyle
     Single x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     Long color = 0;
-    Integer width = 1, style = 0;  // the pen a Line was drawn with
+    Integer width = 1, style = 0;  // the form's DrawWidth and DrawStyle for a Line
+    Pen pen{};                     // the pen a real canvas draws that Line with
 
     bool operator==(const DrawOp&) const = default;
 };
@@ -67,6 +69,7 @@ public:
     bool shown = false;
     bool zOrderBack = false;
     std::vector<DrawOp> ops;
+    UnitScale scale;
     Integer penWidth = 1, penStyle = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "runtime/qt/QtCanvas.h"
 
+#include "runtime/base/Pen.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -7,19 +9,18 @@
 namespace vb {
 namespace {
 
-constexpr Integer kStyleInvisible = 5;
 // A line's dirty area reaches this far past half the pen width, so that the
 // rasteriser's rounding never lights a pixel outside it.
 constexpr qreal kDirtyMargin = 2;
 
-Qt::PenStyle QtPenStyle(Integer style) {
+Qt::PenStyle QtPenStyle(PenStyle style) {
     switch (style) {
-    case 1: return Qt::DashLine;
-    case 2: return Qt::DotLine;
-    case 3: return Qt::DashDotLine;
-    case 4: return Qt::DashDotDotLine;
-    case kStyleInvisible: return Qt::NoPen;
-    default: return Qt::SolidLine;  // 0 solid, 6 inside solid
+    case PenStyle::Dash: return Qt::DashLine;
+    case PenStyle::Dot: return Qt::DotLine;
+    case PenStyle::DashDot: return Qt::DashDotLine;
+    case PenStyle::DashDotDot: return Qt::DashDotDotLine;
+    case PenStyle::Invisible: return Qt::NoPen;
+    default: return Qt::SolidLine;
     }
 }
 
@@ -224,12 +225,8 @@ void QtCanvas::DrawStyle(Integer style) {
 }
 
 void QtCanvas::UpdatePen() {
-    const qreal width = mScale.PenPixels(mDrawWidth) * mDevicePixelRatio;
-    // Dash patterns show only on the thinnest pen; an invisible pen stays
-    // invisible at every width.
-    Qt::PenStyle style = QtPenStyle(mDrawStyle);
-    if (mDrawWidth > 1 && style != Qt::NoPen) style = Qt::SolidLine;
-    mPen = QPen(mPen.color(), width, style, Qt::RoundCap, Qt::RoundJoin);
+    const Pen pen = ResolvePen(mDrawWidth, mDrawStyle, mScale, mDevicePixelRatio);
+    mPen = QPen(mPen.color(), pen.widthPx, QtPenStyle(pen.style), Qt::RoundCap, Qt::RoundJoin);
     if (mPainter.isActive()) mPainter.setPen(mPen);
 }
 

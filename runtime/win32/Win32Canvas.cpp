@@ -5,16 +5,14 @@
 namespace vb {
 namespace {
 
-constexpr Integer kStyleInvisible = 5;
-
-DWORD CosmeticStyle(Integer style) {
+DWORD GdiStyle(PenStyle style) {
     switch (style) {
-    case 1: return PS_DASH;
-    case 2: return PS_DOT;
-    case 3: return PS_DASHDOT;
-    case 4: return PS_DASHDOTDOT;
-    case kStyleInvisible: return PS_NULL;
-    default: return PS_SOLID;  // 0 solid, 6 inside solid
+    case PenStyle::Dash: return PS_DASH;
+    case PenStyle::Dot: return PS_DOT;
+    case PenStyle::DashDot: return PS_DASHDOT;
+    case PenStyle::DashDotDot: return PS_DASHDOTDOT;
+    case PenStyle::Invisible: return PS_NULL;
+    default: return PS_SOLID;
     }
 }
 
@@ -55,10 +53,7 @@ void Win32Canvas::DrawStyle(Integer style) {
     mPenValid = false;
 }
 
-int Win32Canvas::PenPixels() const {
-    const int pixels = Round(mScale.PenPixels(mDrawWidth));
-    return pixels < 1 ? 1 : pixels;
-}
+Pen Win32Canvas::CurrentPen() const { return ResolvePen(mDrawWidth, mDrawStyle, mScale); }
 
 void Win32Canvas::ReleasePen() {
     if (mDc && mOldPen) SelectObject(mDc, mOldPen);
@@ -71,15 +66,19 @@ void Win32Canvas::ReleasePen() {
 void Win32Canvas::SelectPen(COLORREF color) {
     if (mPenValid && mPenColor == color) return;
     HPEN pen = nullptr;
-    const int width = PenPixels();
-    if (mDrawStyle == kStyleInvisible) {
+    const Pen wanted = CurrentPen();
+    const int width = wanted.WholePixels();
+    if (!wanted.Visible()) {
         pen = CreatePen(PS_NULL, 0, color);
-    } else if (mDrawWidth == 1 && width == 1) {
+    } else if (width == 1) {
         // The gaps of a dashed pen show the background colour.
-        pen = CreatePen(int(CosmeticStyle(mDrawStyle)), 1, color);
+        pen = CreatePen(int(GdiStyle(wanted.style)), 1, color);
     } else {
+        // A wide dashed pen (a thin line on a coarse unit) keeps flat ends,
+        // or round caps would close its gaps.
         LOGBRUSH brush{BS_SOLID, color, 0};
-        pen = ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND | PS_JOIN_ROUND, DWORD(width), &brush, 0,
+        const DWORD ends = wanted.Dashed() ? PS_ENDCAP_FLAT : PS_ENDCAP_ROUND;
+        pen = ExtCreatePen(PS_GEOMETRIC | GdiStyle(wanted.style) | ends | PS_JOIN_ROUND, DWORD(width), &brush, 0,
                            nullptr);
     }
     if (!pen) return;  // out of GDI objects: the line is not drawn
@@ -100,7 +99,8 @@ void Win32Canvas::Line(Single x1, Single y1, Single x2, Single y2, Long color) {
     MoveToEx(mDc, fromX, fromY, nullptr);
     LineTo(mDc, toX, toY);
     // A thin line leaves out its last pixel; a line is drawn from end to end.
-    if (mDrawWidth == 1 && PenPixels() == 1 && (mDrawStyle == 0 || mDrawStyle == 6)) SetPixelV(mDc, toX, toY, mPenColor);
+    const Pen drawn = CurrentPen();
+    if (drawn.style == PenStyle::Solid && drawn.WholePixels() == 1) SetPixelV(mDc, toX, toY, mPenColor);
 }
 
 }  // namespace vb

@@ -5,14 +5,14 @@
 //
 // Implemented: Cls, Line with the pen's width and style, colour as
 // red + 256 * green + 65536 * blue (a COLORREF). Pens are aliased, so a line
-// redrawn in black covers exactly the pixels it lit. Wide pens are geometric
-// with round ends and joins. Styles 1 dash, 2 dot, 3 dash-dot and
-// 4 dash-dot-dot show only at DrawWidth 1; wider lines are solid. Style 5
-// draws nothing, style 6 is solid.
+// redrawn in black covers exactly the pixels it lit. The pen is the one
+// ResolvePen gives (dashes only at DrawWidth 1); a pen wider than a pixel is
+// geometric, with round ends and joins when solid and flat ends when dashed.
 // Not implemented: the other drawing methods of a form (Circle, PSet, text).
 
 #include "runtime/win32/Win32Api.h"
 
+#include "runtime/base/Pen.h"
 #include "runtime/base/Units.h"
 #include "runtime/WindowBackend.h"
 
@@ -40,7 +40,7 @@ public:
     void Erase(HDC dc, const RECT& rect) const;
 
     // The pen width in pixels for the current DrawWidth.
-    int PenPixels() const;
+    Pen CurrentPen() const;
 
 private:
     void SelectPen(COLORREF color);

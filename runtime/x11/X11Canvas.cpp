@@ -1,5 +1,7 @@
 #include "runtime/x11/X11Canvas.h"
 
+#include "runtime/base/Pen.h"
+
 #include <X11/Xutil.h>
 
 #include <algorithm>
@@ -7,12 +9,6 @@
 
 namespace vb {
 namespace {
-
-constexpr Integer kStyleDash = 1;
-constexpr Integer kStyleDot = 2;
-constexpr Integer kStyleDashDot = 3;
-constexpr Integer kStyleDashDotDot = 4;
-constexpr Integer kStyleInvisible = 5;
 
 // On and off lengths in pixels, as a one-pixel pen draws them.
 constexpr char kDash[] = {18, 6};
@@ -69,18 +65,17 @@ void X11Canvas::DrawStyle(Integer style) {
 }
 
 void X11Canvas::UpdatePen() {
-    mInvisible = mDrawStyle == kStyleInvisible;
-    const int pixels = int(std::lround(mScale.PenPixels(mDrawWidth)));
+    const Pen pen = ResolvePen(mDrawWidth, mDrawStyle, mScale);
+    mInvisible = !pen.Visible();
+    const int pixels = pen.WholePixels();
     const char* dashes = nullptr;
     int dashCount = 0;
-    if (mDrawWidth <= 1) {
-        switch (mDrawStyle) {
-        case kStyleDash: dashes = kDash, dashCount = int(sizeof kDash); break;
-        case kStyleDot: dashes = kDot, dashCount = int(sizeof kDot); break;
-        case kStyleDashDot: dashes = kDashDot, dashCount = int(sizeof kDashDot); break;
-        case kStyleDashDotDot: dashes = kDashDotDot, dashCount = int(sizeof kDashDotDot); break;
-        default: break;
-        }
+    switch (pen.style) {
+    case PenStyle::Dash: dashes = kDash, dashCount = int(sizeof kDash); break;
+    case PenStyle::Dot: dashes = kDot, dashCount = int(sizeof kDot); break;
+    case PenStyle::DashDot: dashes = kDashDot, dashCount = int(sizeof kDashDot); break;
+    case PenStyle::DashDotDot: dashes = kDashDotDot, dashCount = int(sizeof kDashDotDot); break;
+    default: break;
     }
     // Width 0 is the server's one-pixel thin line.
     XSetLineAttributes(mDisplay, mGc, unsigned(pixels <= 1 ? 0 : pixels), dashes ? LineOnOffDash : LineSolid,

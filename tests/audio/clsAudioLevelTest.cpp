@@ -134,7 +134,7 @@ TEST(AudioLevel, FilledBuffersAreHandedBackWhileTheRecordingMeterSounds) {
         const int added = f.script->Count("WaveInAddBuffer");
         EXPECT_GT(meter.GetLevel(), 0);
         EXPECT_EQ(f.script->Count("WaveInAddBuffer") - added, 2);
-        EXPECT_EQ(f.script->queuedHeaders, 2);
+        EXPECT_EQ(f.script->QueuedHeaders(), 2);
     }
     EXPECT_EQ(f.script->Count("WaveInOpen"), 1) << "the running recording is kept";
 }

@@ -36,6 +36,7 @@ protected:
                          vb::Integer style) {
         DrawOp op{DrawOp::Line};
         op.x1 = x1, op.y1 = y1, op.x2 = x2, op.y2 = y2, op.color = color, op.width = width, op.style = style;
+        op.pen = vb::ResolvePen(width, style, vb::UnitScale(vb::ScreenMetrics{}));
         return op;
     }
 
@@ -114,6 +115,40 @@ TEST_F(DrawRaySegmentTest, DashedSegmentIsErasedWithASolidLineOfTheSameWidth) {
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].style, 1);
     EXPECT_EQ(lines[1], LineOp(0, 0, 50, 60, 0, 1, 0));
+}
+
+// What a real canvas draws: a dashed ray of width 1 keeps its dashes (two
+// device pixels wide on a 200% screen), a wider one and every erase are solid.
+TEST(DrawRaySegmentPen, SegmentsAreDrawnWithTheResolvedPen) {
+    struct Row {
+        const char* name;
+        double devicePixelRatio;
+        vb::Integer width;
+        vb::Pen drawn, erased;
+    };
+    const Row rows[] = {
+        {"thin_dash", 1, 1, {1, vb::PenStyle::Dash}, {1, vb::PenStyle::Solid}},
+        {"wide_dash_is_solid", 1, 9, {9, vb::PenStyle::Solid}, {1, vb::PenStyle::Solid}},
+        {"thin_dash_at_200_percent", 2, 1, {2, vb::PenStyle::Dash}, {2, vb::PenStyle::Solid}},
+        {"wide_at_200_percent", 2, 9, {18, vb::PenStyle::Solid}, {2, vb::PenStyle::Solid}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        vb::HeadlessPlatform platform;
+        platform.screen.devicePixelRatio = row.devicePixelRatio;
+        auto engine = std::make_shared<clsGyrobloom>();
+        auto window = std::make_shared<TestWindow>(platform, 640, 480);
+        engine->Screen(window);
+        engine->DrawStyle(1);
+        RayTrail ray;
+        ray.XHist = {0, 0}, ray.YHist = {0, 0}, ray.WidthHist = {1, 1}, ray.MirrorHist = {0, 0};
+        window->Surface().ops.clear();
+        EngineTestAccess::DrawRaySegment(*engine, ray, 1, 255, 70, 80, row.width);
+        const auto lines = window->Surface().Lines();
+        ASSERT_EQ(lines.size(), 2u);
+        EXPECT_EQ(lines[0].pen, row.drawn);
+        EXPECT_EQ(lines[1].pen, row.erased);
+    }
 }
 
 TEST_F(DrawRaySegmentTest, AFailingStatementIsSkippedAndTheRestStillDraws) {
