@@ -2,7 +2,9 @@
 // The platform services the program runs on, as one abstract interface, and
 // the form runtime's free functions that reach them (Command, DoEvents, End,
 // MsgBox, GetSetting, ...). main() installs one backend for the whole run:
-// Qt or Win32 for real, headless for the tests.
+// Qt (runtime/qt, the Linux program), Xlib (runtime/x11, the hack the
+// screen-saver daemons run) or Win32 (runtime/win32, Gyrobloom.scr) for real,
+// headless (runtime/headless) for the tests.
 
 #include <cstdint>
 #include <memory>

@@ -155,10 +155,17 @@ TEST(Win32Canvas, ACoarserUnitWidensThePenWithThePicture) {
     canvas.Bind(bitmap.Dc(), SIZE{kWidth, kHeight});
     canvas.Cls();
     canvas.Line(50, 250, 500, 250, kOrange);  // pixels (10,50) to (100,50), 2 wide
-    EXPECT_EQ(canvas.PenPixels(), 2);
+    EXPECT_EQ(canvas.CurrentPen().WholePixels(), 2);
     int lit = 0;
     for (int y = 45; y <= 55; ++y) lit += bitmap.At(50, y) != 0;
     EXPECT_EQ(lit, 2);
+
+    // Width 1 keeps its dashes however many pixels wide it is.
+    canvas.DrawStyle(1);
+    canvas.Line(50, 500, 1000, 500, kOrange);  // pixels (10,100) to (200,100)
+    int gaps = 0;
+    for (int x = 10; x <= 200; ++x) gaps += bitmap.At(x, 100) == 0;
+    EXPECT_GT(gaps, 20) << "a dashed line of width 1 has gaps on a coarse unit too";
     canvas.Bind(nullptr, SIZE{0, 0});
 }
 
