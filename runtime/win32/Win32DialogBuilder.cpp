@@ -330,14 +330,13 @@ std::unique_ptr<Win32DialogLook> BuildWin32DialogControls(HWND dialog, DialogCon
                                                           Win32DialogRoutes& routes) {
     auto look = std::make_unique<Win32DialogLook>();
     const int dpi = int(std::lround(kTwipsPerInch / twipsPerPixel));
+    double points = kDialogPoints;
     {
         CaptionMeter meter(dpi);
-        look->points = FitCaptionPoints(controls.Layout(), twipsPerPixel,
-                                        [&meter](const ControlLayout& control, double points) {
-                                            return meter(control, points);
-                                        });
+        points = FitCaptionPoints(controls.Layout(), twipsPerPixel,
+                                  [&meter](const ControlLayout& control, double size) { return meter(control, size); });
     }
-    look->font = DialogFont(look->points, dpi);
+    look->font = DialogFont(points, dpi);
     Builder builder(dialog, twipsPerPixel, *look, alive, routes);
     for (size_t i = 0; i < controls.Count(); ++i) builder.Build(controls.At(i));
     builder.Finish();

@@ -42,8 +42,7 @@ public:
     Win32DialogLook(const Win32DialogLook&) = delete;
     Win32DialogLook& operator=(const Win32DialogLook&) = delete;
 
-    double points = 0;      // the dialog font's size (CaptionFit)
-    HFONT font = nullptr;   // that size at the dialog's DPI
+    HFONT font = nullptr;  // the dialog font at its DPI, in the size CaptionFit chose
     Win32PageBody pageBody;
 };
 

@@ -106,7 +106,6 @@ Caption Measure(HWND hwnd, const std::string& kind, int dpi) {
 }
 
 struct Collect {
-    int dpi;
     std::vector<HWND> windows;
 };
 
@@ -117,7 +116,7 @@ BOOL CALLBACK AddWindow(HWND hwnd, LPARAM data) {
 
 // Every captioned control of the dialog, the hidden pages' among them.
 std::vector<Caption> Captions(HWND dialog, int dpi) {
-    Collect all{dpi, {}};
+    Collect all;
     EnumChildWindows(dialog, AddWindow, reinterpret_cast<LPARAM>(&all));
     std::vector<Caption> captions;
     for (HWND hwnd : all.windows) {
