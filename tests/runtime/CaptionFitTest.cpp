@@ -3,6 +3,7 @@
 // here by a scripted backend.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,8 @@ struct FitRow {
     std::vector<std::string> cutAtEight;  // the captions 8 points would cut
     std::vector<std::string> cutAtChosen;
 };
+
+void PrintTo(const FitRow& row, std::ostream* out) { *out << row.name; }
 
 class CaptionFitTest : public testing::TestWithParam<FitRow> {};
 
