@@ -161,14 +161,6 @@ def wait_until(test, limit_s, pause_s=0.001):
 
 # --- The screen's centre and the keyboard (Xlib and XTest through ctypes) -----
 
-class XImage(ctypes.Structure):
-    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
-                ("format", ctypes.c_int), ("data", ctypes.c_void_p), ("byte_order", ctypes.c_int),
-                ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int),
-                ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int),
-                ("bits_per_pixel", ctypes.c_int)]
-
-
 IO_ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p)
 
 
@@ -186,7 +178,8 @@ class Screen:
         x11.XGetImage.restype, x11.XGetImage.argtypes = p, [p, ul, i, i, u, u, ul, i]
         x11.XDisplayWidth.argtypes = x11.XDisplayHeight.argtypes = [p, i]
         x11.XKeysymToKeycode.argtypes = [p, ul]
-        x11.XFlush.argtypes = x11.XFree.argtypes = x11.XCloseDisplay.argtypes = [p]
+        x11.XGetPixel.restype, x11.XGetPixel.argtypes = ul, [p, i, i]
+        x11.XFlush.argtypes = x11.XDestroyImage.argtypes = x11.XCloseDisplay.argtypes = [p]
         xtst.XTestFakeKeyEvent.argtypes = [p, u, i, ul]
         x11.XSetIOErrorHandler(on_lost)
         self.display = x11.XOpenDisplay(name.encode())
@@ -202,11 +195,9 @@ class Screen:
         image = self.x11.XGetImage(self.display, self.root, *self.centre, 1, 1, self.COLOUR_PLANES, self.ZPIXMAP)
         if not image:
             return False
-        info = XImage.from_address(image)
-        data = ctypes.string_at(info.data, info.bytes_per_line * info.height)
-        self.x11.XFree(ctypes.c_void_p(info.data))
-        self.x11.XFree(ctypes.c_void_p(image))
-        return data[:3] == b"\0\0\0"
+        pixel = self.x11.XGetPixel(image, 0, 0)
+        self.x11.XDestroyImage(image)
+        return pixel == 0
 
     def press_space(self):
         space = self.x11.XKeysymToKeycode(self.display, self.SPACE)
