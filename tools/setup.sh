@@ -12,6 +12,7 @@ packages=(
   libx11-dev dpkg-dev python3
   xscreensaver xscreensaver-data mate-screensaver libglib2.0-bin dbus desktop-file-utils
   pipewire pipewire-pulse wireplumber libxext6
+  lintian groff man-db
 )
 
 missing=()

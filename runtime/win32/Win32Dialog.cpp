@@ -7,7 +7,7 @@
 
 #include "runtime/controls/DialogControls.h"
 #include "runtime/base/RuntimeError.h"
-#include "runtime/win32/Win32DialogControls.h"
+#include "runtime/win32/Win32DialogBuilder.h"
 #include "runtime/Platform.h"
 #include "runtime/win32/Win32Text.h"
 #include "runtime/win32/Win32Windows.h"

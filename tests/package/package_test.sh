@@ -2,7 +2,9 @@
 # The Debian package on this machine, end to end: apt-get installs it, every
 # file is where the desktop looks for it, `gyrobloom /p 1` runs from PATH,
 # XScreenSaver and mate-screensaver each run Gyrobloom with music playing and
-# end it again, and apt-get remove leaves nothing of it behind.
+# end it again, and apt-get remove leaves nothing of it behind. Before that,
+# lintian finds no error and no warning in the package; once installed, man
+# finds both manual pages, and the copyright file names the MIT licence.
 #
 # Usage (as root: it installs a package and makes a throw-away user, since
 # XScreenSaver launches no hacks for root):
@@ -57,6 +59,10 @@ FILES=(
     /usr/share/icons/hicolor/48x48/apps/gyrobloom.png
     /usr/share/icons/hicolor/128x128/apps/gyrobloom.png
     /usr/share/icons/hicolor/256x256/apps/gyrobloom.png
+    /usr/share/doc/gyrobloom/copyright
+    /usr/share/doc/gyrobloom/changelog.gz
+    /usr/share/man/man1/gyrobloom.1.gz
+    /usr/share/man/man6/gyrobloom-hack.6.gz
 )
 
 # --- install --------------------------------------------------------------------
@@ -68,6 +74,21 @@ mate_dir_before=$([ -d /usr/libexec/mate-screensaver ] && echo yes || echo no)
 depends=$(dpkg-deb -f "$DEB" Depends)
 check "the package's dependencies are computed from its programs ($depends)" \
     bash -c '[[ "$1" == *libx11-6* && "$1" == *libpulse0* && "$1" == *libqt6widgets6* && "$1" == *libc6* ]]' _ "$depends"
+# Debian's own checker: no error (E:) and no warning (W:); what it only
+# notes (I:) is shown, not counted. Overrides travel in the package,
+# each with the reason beside it.
+if command -v lintian >/dev/null; then
+    lintian --display-info --fail-on error,warning "$DEB" >"$T/lintian.out" 2>"$T/lintian.err"
+    status=$?
+    faults=$(grep -E '^[EW]: ' "$T/lintian.out")
+    check "lintian finds no error or warning in the package (status $status; $(grep -c '^E: ' "$T/lintian.out") E, $(grep -c '^W: ' "$T/lintian.out") W, $(grep -c '^I: ' "$T/lintian.out") I)" \
+        [ "$status" -eq 0 -a -z "$faults" ]
+    [ "$status" -ne 0 ] && cat "$T/lintian.err"
+    [ -n "$faults" ] && echo "$faults"
+    grep "^I: " "$T/lintian.out" | head -n 20
+else
+    fail "lintian is installed (tools/setup.sh installs it)"
+fi
 if apt_get install "$DEB" && installed; then
     pass "apt-get installs $(basename "$DEB")"
 else
@@ -97,10 +118,39 @@ PY
 check "Gyrobloom Settings runs gyrobloom /c" grep -qx 'Exec=gyrobloom /c' /usr/share/applications/gyrobloom-settings.desktop
 check "the saver entry runs the hack on the daemon's window" grep -qx 'Exec=gyrobloom-hack -root' \
     /usr/share/applications/screensavers/gyrobloom.desktop
-if command -v desktop-file-validate >/dev/null; then
-    check "both entries are valid desktop files" desktop-file-validate \
-        /usr/share/applications/gyrobloom-settings.desktop /usr/share/applications/screensavers/gyrobloom.desktop
-fi
+# desktop-file-validate fails only on errors; a warning counts here too.
+validation=$(desktop-file-validate /usr/share/applications/gyrobloom-settings.desktop \
+    /usr/share/applications/screensavers/gyrobloom.desktop 2>&1)
+status=$?
+check "both entries are valid desktop files, without a warning (${validation:-nothing to say})" \
+    bash -c '[ "$1" -eq 0 ] && ! grep -qE "(error|warning): " <<<"$2"' _ "$status" "$validation"
+
+# --- manual pages and documents ------------------------------------------------------
+check "man -w gyrobloom finds the installed page ($(man -w gyrobloom 2>&1))" \
+    [ "$(man -w gyrobloom 2>/dev/null)" = /usr/share/man/man1/gyrobloom.1.gz ]
+check "man -w gyrobloom-hack finds the installed page ($(man -w gyrobloom-hack 2>&1))" \
+    [ "$(man -w gyrobloom-hack 2>/dev/null)" = /usr/share/man/man6/gyrobloom-hack.6.gz ]
+check "the copyright file is machine-readable and names the MIT licence, with the text of LICENSE" \
+    python3 - "$(dirname "$0")/../../LICENSE" <<'PY'
+import re, sys
+copyright = open("/usr/share/doc/gyrobloom/copyright", encoding="utf-8").read()
+paragraphs = [p for p in copyright.split("\n\n") if p.strip()]
+header, files = paragraphs[0], next((p for p in paragraphs if p.startswith("Files: *")), "")
+licence = next((p for p in paragraphs if p.startswith("License: Expat\n")), "")
+text = "\n".join("" if line == " ." else line[1:] for line in licence.splitlines()[1:])
+license_file = open(sys.argv[1], encoding="utf-8").read()
+notice = re.search(r"^Copyright \(c\) (.+)$", license_file, re.M).group(1)
+ok = (header.startswith("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/")
+      and "MIT licence" in header
+      and re.search(r"^Upstream-Contact: \S", header, re.M) is not None
+      and re.search(r"^License: Expat$", files, re.M) is not None
+      and re.search(r"^Copyright: " + re.escape(notice) + "$", files, re.M) is not None
+      and text.strip() == license_file[license_file.index("Permission is hereby granted"):].strip())
+sys.exit(0 if ok else 1)
+PY
+version=$(dpkg-deb -f "$DEB" Version)
+check "changelog.gz is the native changelog of version $version ($(zcat /usr/share/doc/gyrobloom/changelog.gz | head -n1))" \
+    bash -c 'zcat /usr/share/doc/gyrobloom/changelog.gz | head -n1 | grep -q "^gyrobloom ($1) "' _ "$version"
 
 start_xvfb
 check "gyrobloom is on PATH ($(command -v gyrobloom))" [ "$(command -v gyrobloom)" = /usr/bin/gyrobloom ]
@@ -241,6 +291,7 @@ fi
 left=()
 for f in "${FILES[@]}"; do [ -e "$f" -o -L "$f" ] && left+=("$f"); done
 [ "$mate_dir_before" = no ] && [ -d /usr/libexec/mate-screensaver ] && left+=(/usr/libexec/mate-screensaver)
+[ -e /usr/share/doc/gyrobloom ] && left+=(/usr/share/doc/gyrobloom)
 check "nothing of it is left behind (${left[*]:-nothing})" [ ${#left[@]} -eq 0 ]
 
 finish

@@ -1,30 +1,40 @@
-# Shared helpers of the real-window tests, sourced by each script.
+# The scene of the real-component tests, sourced by every script that runs
+# the programs for real (tests/real, tests/x11, tests/wine, tests/package).
 #
-# Usage: source lib.sh "$@"   (arguments: path of gyrobloom, build directory)
+# Usage: source lib.sh "$@"   (arguments: the program under test, the build directory)
 #
-# Every script gets its own X server (Xvfb, 1920x1080, a display number it
-# picks itself), its own sound server (PulseAudio or PipeWire with a null sink,
-# so the meter finds its meters and shows no message), and a private HOME and
-# XDG_RUNTIME_DIR in a temporary directory, so that neither the settings nor
-# the single-instance lock of a real session are touched. Everything started
-# is stopped by PID when the script exits, however it exits.
+# A script gets a private HOME and XDG_RUNTIME_DIR in a temporary directory
+# ($T), so that neither the settings nor the single-instance lock of a real
+# session are touched, and from here:
+#
+#   start_x_server [WxH]       its own X server
+#   start_sound_server ...     its own sound server (PulseAudio or PipeWire)
+#   sound NAME, play, play_music
+#                              the test sounds, played into that server
+#   look [X Y W H]             what the screen shows, in whole numbers
+#   check, require, pass, fail, give_up, finish
+#                              checks, counted; the summary and the status
+#
+# Everything started is stopped by PID when the script exits, however it exits.
 
 set -u
 
-GYROBLOOM=${1:?path of gyrobloom}
+GYROBLOOM=${1:?path of the program under test}
 BUILD_DIR=${2:-.}
+REAL_TESTS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 T=$(mktemp -d /tmp/gyrobloom-real.XXXXXX)
 export HOME=$T/home XDG_RUNTIME_DIR=$T/xdg
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM
+# The script reaches only the servers it starts.
+unset QT_QPA_PLATFORM DISPLAY
 
 PIDS=()
 FAILURES=0
 CHECKS=0
 
-# The sound server: PulseAudio, or PipeWire with GYROBLOOM_SOUND_SERVER=pipewire
-# (tests/real/pulse/servers.sh); started by start_pulse or start_sound_server.
-source "$(dirname "${BASH_SOURCE[0]}")/pulse/servers.sh"
+# The sound server's internals (tests/real/pulse/servers.sh): which one runs
+# (GYROBLOOM_SOUND_SERVER), how it is started, frozen and stopped.
+source "$REAL_TESTS/pulse/servers.sh"
 export SOUND_LOG_DIR=$T
 sound_server_env
 
@@ -33,24 +43,44 @@ cleanup() {
     for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
     for pid in "${PIDS[@]}"; do wait "$pid" 2>/dev/null; done
     sound_server_teardown
-    rm -rf "$T"
+    if [ "${KEEP_TMP:-}" = 1 ]; then echo "kept $T"; else rm -rf "$T"; fi
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
+# --- Checks ------------------------------------------------------------------
+
 pass() { CHECKS=$((CHECKS + 1)); echo "PASS: $*"; }
 fail() { CHECKS=$((CHECKS + 1)); FAILURES=$((FAILURES + 1)); echo "FAIL: $*"; }
 
-# check DESCRIPTION COMMAND...: PASS when the command succeeds.
+# check DESCRIPTION COMMAND...: PASS when the command succeeds; the status
+# says which.
 check() {
     local description=$1
     shift
-    if "$@"; then pass "$description"; else fail "$description"; fi
+    if "$@"; then pass "$description"; else fail "$description"; return 1; fi
 }
 
-# Prints the summary; the script's status is non-zero on any failure. A
-# sanitizer report in any run of the program (the asan-app build) counts as
-# a failure too.
+# require DESCRIPTION COMMAND...: a check the rest of the script stands on:
+# when it fails, the script ends there.
+require() { check "$@" || finish; }
+
+# give_up WHAT: what the script needs did not happen (a server that does
+# not answer, a probe that died): counted as a failed check, and the
+# script ends.
+give_up() {
+    fail "$*"
+    finish
+}
+
+# show_on_failure FILE...: files whose last lines the summary shows when a
+# check has failed.
+SHOWN_ON_FAILURE=()
+show_on_failure() { SHOWN_ON_FAILURE+=("$@"); }
+
+# Prints the summary and ends the script, with a non-zero status on any
+# failure. A sanitizer report in any run of the program (the asan-app
+# build) counts as a failure too.
 finish() {
     local log
     for log in "$T"/program-*.log; do
@@ -60,51 +90,137 @@ finish() {
             grep -E 'ERROR: |runtime error: |SUMMARY: ' "$log" | head -n 5
         fi
     done
+    if [ "$FAILURES" -gt 0 ]; then
+        for log in "${SHOWN_ON_FAILURE[@]}"; do
+            [ -s "$log" ] || continue
+            echo "--- the end of $(basename "$log")"
+            tail -n 8 "$log"
+        done
+    fi
     echo "$((CHECKS - FAILURES)) of $CHECKS checks passed"
     [ "$FAILURES" -eq 0 ]
     exit $?
 }
 
 now_ms() { date +%s%3N; }
+now_us() { date +%s%6N; }
 
-# start_xvfb [WIDTHxHEIGHT]: starts Xvfb (1920x1080 unless given) on a free
-# display and exports DISPLAY. -noreset keeps the pointer where a test put it
-# when the last client goes; the root window is white, so that a window
-# covering it shows.
-start_xvfb() {
-    local fifo=$T/display
+# --- The X server ------------------------------------------------------------
+
+# start_x_server [WIDTHxHEIGHT]: an X server with one screen of that size
+# (1920x1080 unless given) on a free display; exports DISPLAY. Xvfb, with
+# -noreset to keep the pointer where a test put it when the last client
+# goes, and a white root window, so that a window covering it shows.
+start_x_server() {
+    local fifo=$T/display i
     rm -f "$fifo"
     Xvfb -displayfd 3 -screen 0 "${1:-1920x1080}x24" -noreset -wr -nolisten tcp 3>"$fifo" 2>"$T/xvfb.log" &
     PIDS+=($!)
-    local i
     for i in $(seq 100); do
         [ -s "$fifo" ] && break
         sleep 0.05
     done
-    [ -s "$fifo" ] || { echo "Xvfb did not start"; cat "$T/xvfb.log"; exit 1; }
+    [ -s "$fifo" ] || give_up "Xvfb starts ($(tail -n 3 "$T/xvfb.log"))"
     export DISPLAY=:$(head -n1 "$fifo")
 }
+# The package test's name for it.
+start_xvfb() { start_x_server "$@"; }
 
-# start_sound_server MODULE_LINE...: a private server with just these devices
-# (none at all when no line is given).
+# --- The sound server --------------------------------------------------------
+
+# start_sound_server [--no-microphone | --no-devices] [MODULE_LINE...]: the
+# script's sound server, with an output test_sink and a quiet stand-in
+# microphone test_mic (fed by what is played into the sink mic_feed) as the
+# default output and input, so that the meter finds both its meters. With
+# --no-microphone only test_sink (its monitor is the only source, as on most
+# desktop PCs); with --no-devices none at all. Module lines add devices
+# ("module-null-sink sink_name=other_sink"). After sound_server_stop it
+# starts the server again.
 start_sound_server() {
-    local missing
+    local devices=("module-null-sink sink_name=test_sink") missing
+    case ${1:-} in
+    --no-microphone) shift ;;
+    --no-devices) shift; devices=() ;;
+    *) devices+=("module-null-sink sink_name=mic_feed" "module-remap-source source_name=test_mic master=mic_feed.monitor") ;;
+    esac
     missing=$(sound_server_missing)
-    [ -z "$missing" ] || { echo "FAIL: not installed: $missing (tools/setup.sh installs them)"; exit 1; }
-    sound_server_start "$@" || { echo "FAIL: $SOUND_SERVER does not answer"; tail -5 "$T/$SOUND_SERVER.log"; exit 1; }
-}
-
-# Starts a private sound server with a null sink as the default output and a
-# quiet stand-in microphone (test_source, fed by the sink mic_feed) as the
-# default input, so that the meter finds both its meters.
-start_pulse() {
-    start_sound_server "module-null-sink sink_name=test_sink" "module-null-sink sink_name=mic_feed" \
-        "module-remap-source source_name=test_source master=mic_feed.monitor"
+    [ -z "$missing" ] || give_up "not installed: $missing (tools/setup.sh installs them)"
+    sound_server_start "${devices[@]}" "$@" ||
+        give_up "$SOUND_SERVER answers ($(tail -n 3 "$T/$SOUND_SERVER.log" | paste -sd '|'))"
+    [ ${#devices[@]} -gt 0 ] || return 0
     pactl set-default-sink test_sink
-    pactl set-default-source test_source
+    DEFAULT_SOURCE=""
+    [ ${#devices[@]} = 1 ] || { DEFAULT_SOURCE=test_mic; pactl set-default-source test_mic; }
+    # PipeWire keeps telling a client that connects before its session
+    # manager has taken these defaults "@DEFAULT_SINK@" for seconds; the
+    # meter then stands in the first output, which is not what the tests
+    # follow.
+    sound_wait 5 defaults_taken || give_up "$SOUND_SERVER takes the default devices"
+}
+defaults_taken() {
+    local info
+    info=$(pactl info 2>/dev/null) || return 1
+    grep -qx 'Default Sink: test_sink' <<<"$info" &&
+        { [ -z "$DEFAULT_SOURCE" ] || grep -qx "Default Source: $DEFAULT_SOURCE" <<<"$info"; }
 }
 
-# start_program ARGS...: runs gyrobloom in the background; sets PROGRAM_PID.
+# --- Sounds ------------------------------------------------------------------
+
+# make_sound NAME: makes the test sound of that name once; sets SOUND to its
+# file.
+#   music-N    N seconds of music with a pulse to it: a chord whose loudness
+#              swells and falls twice a second, so that the meter sees peaks
+#              and tempo changes
+#   sine-N     N seconds of a -6 dBFS 440 Hz sine
+#   sweep-N    N seconds of a loud tone sweeping 220 to 880 Hz, pulsing
+#   speech     recorded speech
+make_sound() {
+    SOUND=$T/$1.wav
+    [ -s "$SOUND" ] && return 0
+    local make=(sox -n -r 44100 -c 2 -b 16 "$SOUND" synth "${1#*-}")
+    case $1 in
+    music-*) make+=(sine 220 sine 277 sine 330 tremolo 2 90 vol 0.8) ;;
+    sine-*) make+=(sine 440 vol 0.5) ;;
+    sweep-*) make+=(sine 220-880 tremolo 2 100 vol 0.9) ;;
+    speech) make=(espeak-ng -w "$SOUND" "Gyrobloom listens to the sound of the computer and draws it.") ;;
+    esac
+    "${make[@]}" 2>/dev/null && [ -s "$SOUND" ] || give_up "the test sound $1 is made (${make[0]})"
+}
+
+# play NAME [DEVICE]: plays a test sound in the background (to the default
+# output unless a device is named); sets PLAY_PID and PLAY_MS (its start).
+play() {
+    make_sound "$1"
+    PLAY_MS=$(now_ms)
+    paplay --latency-msec=20 ${2:+--device=$2} "$SOUND" 2>/dev/null &
+    PLAY_PID=$!
+    PIDS+=($PLAY_PID)
+}
+
+# play_music SECONDS [DEVICE]: plays that much of the test music.
+play_music() { play "music-$1" "${2:-}"; }
+
+# --- The screen --------------------------------------------------------------
+
+# look [--save FILE] [X Y W H]: reads the screen once (tests/real/screen.py)
+# and sets, for the rectangle (the whole screen unless given): inside_lit
+# (pixels not black), colours (their distinct colours), left top right
+# bottom (their bounding box in the rectangle, -1 when none), mean (the mean
+# brightness, 0 black to 1000 white), sum (a checksum of its pixels), and
+# outside_changed (pixels outside it that are not the white root window),
+# pointer (the pointer's visible pixels, wherever it is). --save FILE keeps
+# the rectangle as read in a PNG file.
+look() {
+    local numbers
+    numbers=$(python3 "$REAL_TESTS/screen.py" look "$@" 2>"$T/look.err") ||
+        give_up "the screen can be read ($(cat "$T/look.err"))"
+    eval "$numbers"
+}
+
+# --- The program -------------------------------------------------------------
+
+# start_program ARGS...: runs the program under test in the background;
+# sets PROGRAM_PID.
 PROGRAM_RUNS=0
 start_program() {
     PROGRAM_RUNS=$((PROGRAM_RUNS + 1))
@@ -150,31 +266,6 @@ wait_for_window() {
     return 1
 }
 
-# The number of visible pixels of the pointer as the X server shows it now
-# (XFixes), whatever window it is over.
-pointer_pixels() {
-    python3 - <<'PY'
-import ctypes, sys
-x11 = ctypes.CDLL("libX11.so.6")
-xfixes = ctypes.CDLL("libXfixes.so.3")
-class CursorImage(ctypes.Structure):
-    _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short),
-                ("width", ctypes.c_ushort), ("height", ctypes.c_ushort),
-                ("xhot", ctypes.c_ushort), ("yhot", ctypes.c_ushort),
-                ("cursor_serial", ctypes.c_ulong), ("pixels", ctypes.POINTER(ctypes.c_ulong)),
-                ("atom", ctypes.c_ulong), ("name", ctypes.c_char_p)]
-x11.XOpenDisplay.restype = ctypes.c_void_p
-xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(CursorImage)
-xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
-display = x11.XOpenDisplay(None)
-image = xfixes.XFixesGetCursorImage(display) if display else None
-if not image:
-    sys.exit(1)
-c = image.contents
-print(sum(1 for i in range(c.width * c.height) if (c.pixels[i] >> 24) & 0xFF))
-PY
-}
-
 # window_named NAME [SECONDS]: the id of the visible window of PROGRAM_PID
 # with that title, waiting up to 10 seconds (or as long as given).
 window_named() {
@@ -208,17 +299,35 @@ stop_map_watch() {
 }
 maps_in() { grep -c '^MapNotify' "$1"; }
 
-# lit_pixels [FILE]: how many pixels of the screen are not black; the
-# screenshot is kept in FILE ($T/shot.png unless given). A whole number
-# however large (ImageMagick writes big ones in exponent form).
-lit_pixels() {
-    local shot=${1:-$T/shot.png}
-    import -window root "$shot" &&
-        /usr/bin/convert "$shot" -colorspace Gray -threshold 0 -format '%[fx:mean*w*h]' info: |
-        awk '{ printf "%.0f\n", $1 }'
-}
+# --- The settings dialog -----------------------------------------------------
 
-# The mean brightness of the screen, 0 (black) to 1 (white).
-screen_mean() {
-    import -window root "$T/shot.png" && /usr/bin/convert "$T/shot.png" -format '%[fx:mean]' info:
+# Places in the dialog's client area, in twips, from its layout. An arrow's
+# middle lies 120 twips inside its bar's right end.
+CLIENT=(4470 5085) RAYS_TAB=(1620 300) NUM_RAYS_RIGHT=(3975 1080) ERASE_RATE_RIGHT=(3975 1680)
+NUM_RAYS_LABEL=(360 720 3255 255) PAGES=(240 480 3975 3735)
+OK_BUTTON=(1117 4777) CANCEL_BUTTON=(2317 4777) APPLY_BUTTON=(3517 4777)
+
+# px TWIPS: that many twips in pixels, at TWIPS_PER_PIXEL (15 at 96 dots per
+# inch, as Xvfb has) and the scale factor SCALE.
+TWIPS_PER_PIXEL=15 SCALE=1
+px() { echo $(((($1 * SCALE * 2) + TWIPS_PER_PIXEL) / (2 * TWIPS_PER_PIXEL))); }
+
+# click X Y: a click at that place of the client area (its corner at DX DY),
+# then CLICK_SETTLE seconds for the program to answer.
+CLICK_SETTLE=0.3
+click() { xdotool mousemove $((DX + $(px "$1"))) $((DY + $(px "$2"))) click 1 && sleep "$CLICK_SETTLE"; }
+
+# look_at LEFT TOP WIDTH HEIGHT: look at that part of the client area.
+look_at() { look $((DX + $(px "$1"))) $((DY + $(px "$2"))) "$(px "$3")" "$(px "$4")"; }
+
+# click_changes WHAT PLACE REGION: a check that a click at PLACE changes
+# what REGION shows (both named by their arrays: RAYS_TAB PAGES).
+click_changes() {
+    local -n place=$2 region=$3
+    local before
+    look_at "${region[@]}"
+    before=$sum
+    click "${place[@]}"
+    look_at "${region[@]}"
+    check "$1" [ "$before" != "$sum" ]
 }

@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
-# The PulseAudio layer's own tests (gyrobloom_pulse_tests) against a private server.
-# Usage: pulse_layer.sh <gyrobloom> <build-dir>
-BUILD=${2:?usage: $0 <gyrobloom> <build-dir>}
-source "$(dirname "$0")/pulse/common.sh"
+# The PulseAudio layer's own tests (gyrobloom_pulse_tests) against the
+# script's sound server.
+source "$(dirname "$0")/lib.sh" "$@"
 
-TESTS=${GYROBLOOM_PULSE_TESTS:-$BUILD/audio/pulse/gyrobloom_pulse_tests}
-[ -x "$TESTS" ] || fail "not built: $TESTS"
-start_server
-"$TESTS" || fail "gyrobloom_pulse_tests failed"
-echo "PASS: the PulseAudio layer"
+TESTS=${GYROBLOOM_PULSE_TESTS:-$BUILD_DIR/audio/pulse/gyrobloom_pulse_tests}
+require "the layer's tests are built ($TESTS)" [ -x "$TESTS" ]
+start_sound_server
+check "the PulseAudio layer's tests pass on $SOUND_SERVER" "$TESTS"
+finish

@@ -10,8 +10,7 @@
 source "$(dirname "$0")/lib.sh" "$@"
 source "$(dirname "$0")/pulse/saver.sh"
 start_saver_scene
-start_sound_server "module-null-sink sink_name=test_sink"
-pactl set-default-sink test_sink
+start_sound_server --no-microphone
 
 # No microphone: the default source is the output's monitor.
 start_saver
@@ -21,7 +20,7 @@ onsets=()
 for try in 1 2 3; do
     dark_within 3 || fail "no microphone: the screen goes black in silence"
     sleep 0.3
-    play "$T/tone.wav"
+    play sine-1
     if lit_within "$PLAY_MS" 2; then onsets+=($((LIT_MS - PLAY_MS))); else fail "no microphone: a tone lights the screen"; fi
     wait "$PLAY_PID"
 done
@@ -30,19 +29,12 @@ check "no microphone: the saver keeps running with no message" keeps_running
 key_ends "no microphone"
 
 start_program /c
-dialog=""
-for i in $(seq 60); do
-    for id in $(xdotool search --onlyvisible --pid "$PROGRAM_PID" 2>/dev/null); do
-        [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "Screen Saver Properties" ] && dialog=$id
-    done
-    [ -n "$dialog" ] && break
-    sleep 0.05
-done
-if [ -n "$dialog" ]; then
+if dialog=$(window_named "Screen Saver Properties" 3); then
     sleep 1
     check "no microphone: /c shows no message" no_message_after 0
-    eval "$(xwininfo -id "$dialog" | awk '/Absolute upper-left X/ {print "DX=" $NF} /Absolute upper-left Y/ {print "DY=" $NF}')"
-    xdotool mousemove $((DX + (2317 * 2 + 15) / 30)) $((DY + (4777 * 2 + 15) / 30)) click 1  # Cancel
+    geometry "$dialog"
+    DX=$WX DY=$WY
+    click "${CANCEL_BUTTON[@]}"
     if wait_for_exit "$PROGRAM_PID" 2; then pass "no microphone: Cancel ends /c"; else fail "no microphone: Cancel ends /c"; kill "$PROGRAM_PID"; fi
 else
     fail "no microphone: /c shows the settings dialog"
@@ -56,14 +48,14 @@ start_saver
 check "a microphone: no message" no_message_after 1
 dark_within 3 || fail "a microphone: the screen goes black in silence"
 sleep 0.3
-play "$T/tone.wav" mic_feed
+play sine-1 mic_feed
 check "a microphone: sound on it lights the screen while the output is silent" lit_within "$PLAY_MS" 3
 wait "$PLAY_PID"
 key_ends "a microphone"
 
 # No source at all: a server without any device.
 sound_server_stop
-start_sound_server
+start_sound_server --no-devices
 start_saver
 boxes_answered 2
 check "no source: two messages, the recording line's and the output's ($BOXES)" [ "$BOXES" = 2 ]

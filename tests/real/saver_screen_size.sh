@@ -4,31 +4,30 @@
 
 source "$(dirname "$0")/lib.sh" "$@"
 
-start_pulse
-sox -n -r 44100 -c 2 -b 16 "$T/music.wav" synth 3 sine 220 sine 330 tremolo 2 90 vol 0.8 2>/dev/null
+start_sound_server
+make_sound music-3
 
 # run_at SIZE: runs the saver with music on a screen of that size for a
 # second and a half; sets PEAK (peak resident memory in KiB, 0 when it did
 # not run), SIZE (its window's) and LIT (lit pixels on the screen).
 run_at() {
-    start_xvfb "$1"
+    start_x_server "$1"
     start_program /s
     local window
     PEAK=0 SIZE=none LIT=0
     if window=$(wait_for_window "$PROGRAM_PID" 10); then
-        paplay --latency-msec=20 "$T/music.wav" &
-        local play=$!
-        PIDS+=($play)
+        play_music 3
         sleep 1.5
         local WIDTH=0 HEIGHT=0
         eval "$(xdotool getwindowgeometry --shell "$window" | grep -E '^(WIDTH|HEIGHT)=')"
         SIZE=${WIDTH}x${HEIGHT}
-        LIT=$(lit_pixels)
+        look
+        LIT=$inside_lit
         PEAK=$(awk '/^VmHWM:/ {print $2}' "/proc/$PROGRAM_PID/status")
         xdotool key a
         wait_for_exit "$PROGRAM_PID" 2 || kill "$PROGRAM_PID"
-        kill "$play" 2>/dev/null
-        wait "$play" 2>/dev/null
+        kill "$PLAY_PID" 2>/dev/null
+        wait "$PLAY_PID" 2>/dev/null
     fi
 }
 

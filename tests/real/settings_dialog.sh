@@ -11,24 +11,8 @@ INI=$XDG_CONFIG_HOME/Gyrobloom/Gyrobloom.ini
 SHOTS=$BUILD_DIR/screenshots
 mkdir -p "$SHOTS"
 
-# Places in the dialog's client area, in twips, from its layout. An arrow's
-# middle lies 120 twips inside its bar's right end.
-RAYS_TAB=(1620 300) NUM_RAYS_RIGHT=(3975 1080) ERASE_RATE_RIGHT=(3975 1680)
-NUM_RAYS_LABEL=(360 720 3255 255) PAGES=(240 480 3975 3735) CLIENT=(4470 5085)
-OK_BUTTON=(1117 4777) CANCEL_BUTTON=(2317 4777) APPLY_BUTTON=(3517 4777)
-
-SCALE=1             # QT_SCALE_FACTOR
-TWIPS_PER_PIXEL=15  # Xvfb: 96 dots per inch
-px() { echo $(((($1 * SCALE * 2) + TWIPS_PER_PIXEL) / (2 * TWIPS_PER_PIXEL))); }
-
-click() { xdotool mousemove $((DX + $(px "$1"))) $((DY + $(px "$2"))) click 1 && sleep 0.3; }
-
-# region_sum LEFT TOP WIDTH HEIGHT: a checksum of what that part of the dialog shows.
-region_sum() {
-    import -window root "$T/region.png" &&
-        /usr/bin/convert "$T/region.png" -crop "$(px "$3")x$(px "$4")+$((DX + $(px "$1")))+$((DY + $(px "$2")))" \
-            +repage rgb:- | md5sum
-}
+# The dialog's places (CLIENT, RAYS_TAB, ...), px, click and look_at are
+# lib.sh's; SCALE follows QT_SCALE_FACTOR.
 
 ini_value() { sed -n "s/^$1=//p" "$INI" 2>/dev/null; }
 wait_for_ini() { local i; for i in $(seq 100); do [ "$(ini_value "$1")" = "$2" ] && return; sleep 0.05; done; false; }
@@ -38,9 +22,8 @@ ends() { wait_for_exit "$PROGRAM_PID" 5 && [ "$EXIT_STATUS" -eq 0 ]; }
 open_dialog() {
     start_program /c
     DIALOG=$(window_named "Screen Saver Properties") || {
-        fail "/c shows the dialog"
         cat "$T/program-$PROGRAM_RUNS.log"
-        finish
+        give_up "/c shows the dialog"
     }
     PREVIEW=$(window_named "Preview") || PREVIEW=
     geometry "$DIALOG"
@@ -51,10 +34,7 @@ open_dialog() {
 # shot NAME: the dialog, moved over the preview's lower right corner, with a
 # pulsing tone playing so that the preview shows rays.
 shot() {
-    sox -n -r 44100 -c 2 -b 16 "$T/tone.wav" synth 8 sine 220-880 tremolo 2 100 vol 0.9 2>/dev/null
-    paplay -d test_sink "$T/tone.wav" 2>/dev/null &
-    local player=$!
-    PIDS+=($player)
+    play sweep-8 test_sink
     sleep 3.5
     geometry "$PREVIEW"
     local pw=$WW ph=$WH
@@ -64,13 +44,13 @@ shot() {
     geometry "$DIALOG"
     DX=$WX DY=$WY
     local w=$((DX + WW + 8 > pw ? DX + WW + 8 : pw)) h=$((DY + WH + 8 > ph ? DY + WH + 8 : ph))
-    import -window root "$T/shot.png" && /usr/bin/convert "$T/shot.png" -crop "${w}x${h}+0+0" +repage "$SHOTS/$1"
-    kill "$player" 2>/dev/null
+    look --save "$SHOTS/$1" 0 0 "$w" "$h"
+    kill "$PLAY_PID" 2>/dev/null
     echo "screenshot: $SHOTS/$1"
 }
 
-start_xvfb
-start_pulse
+start_x_server
+start_sound_server
 
 open_dialog
 pass "/c shows \"Screen Saver Properties\""
@@ -79,12 +59,8 @@ check "the dialog's client area is 4470 x 5085 twips (${WW}x${WH} pixels)" \
     [ "$WW,$WH" = "$(px "${CLIENT[0]}"),$(px "${CLIENT[1]}")" ]
 [ -n "$PREVIEW" ] && geometry "$PREVIEW" && check "the preview sits in the top-left corner" [ "$WX,$WY" = "0,0" ]
 
-before=$(region_sum "${PAGES[@]}")
-click "${RAYS_TAB[@]}"
-check "a click on the \"Rays\" tab turns the page" [ "$before" != "$(region_sum "${PAGES[@]}")" ]
-before=$(region_sum "${NUM_RAYS_LABEL[@]}")
-click "${NUM_RAYS_RIGHT[@]}"
-check "the number of rays' right arrow changes its label" [ "$before" != "$(region_sum "${NUM_RAYS_LABEL[@]}")" ]
+click_changes "a click on the \"Rays\" tab turns the page" RAYS_TAB PAGES
+click_changes "the number of rays' right arrow changes its label" NUM_RAYS_RIGHT NUM_RAYS_LABEL
 check "nothing is stored before OK or Apply" [ ! -e "$INI" ]
 
 click "${APPLY_BUTTON[@]}"

@@ -4,8 +4,8 @@
 
 source "$(dirname "$0")/lib.sh" "$@"
 
-start_xvfb
-start_pulse
+start_x_server
+start_sound_server
 
 # at_once ARGS...: runs gyrobloom, which must end by itself (generous bound)
 # with status 0 and map no window.

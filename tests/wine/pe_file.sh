@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The program file itself: a PE32 GUI executable that imports only DLLs
-# every Windows has, with its version information, the saver's name as
-# string 1, the 32x32 256-colour icon, and a manifest asking for common
-# controls 6 and per-monitor DPI awareness (v2).
+# every Windows has, with its version information (the licence's copyright
+# notice among it), the saver's name as string 1, the 32x32 256-colour icon,
+# and a manifest asking for common controls 6 and per-monitor DPI awareness
+# (v2).
 #
 # Usage: pe_file.sh PATH/TO/Gyrobloom.scr
 set -u
@@ -32,6 +33,10 @@ for value in 'ProductName", "Gyrobloom"' 'InternalName", "Gyrobloom"' 'FileVersi
     'ProductVersion", "1.00"' 'OriginalFilename", "Gyrobloom.scr"'; do
     check "version information: VALUE \"$value" has "$resources" "VALUE \"$value"
 done
+# The notice is LICENSE's own copyright line, under the licence's name.
+notice=$(grep -m1 '^Copyright (c) ' "$(dirname "$0")/../../LICENSE")
+check "version information: LegalCopyright is \"$notice. MIT License.\"" \
+    has "$resources" "VALUE \"LegalCopyright\", \"$notice. MIT License.\""
 check "string 1 is \"Gyrobloom\" (the Screen Saver list's name)" has "$resources" '1, "Gyrobloom"'
 check "the icon is 32x32 in 256 colours (8 bits)" has "$resources" '"\040\040\000\000", 1, 8,'
 check "the manifest asks for common controls 6" has "$resources" 'Microsoft.Windows.Common-Controls'

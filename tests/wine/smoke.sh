@@ -19,13 +19,12 @@ SUITES=("$@")
 source "$(dirname "$0")/../real/lib.sh" "$SCR" .
 
 for tool in wine wineserver Xvfb xdotool xwininfo pulseaudio pactl paplay sox; do
-    command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed (tools/setup.sh installs it)"; exit 1; }
+    command -v "$tool" >/dev/null || give_up "$tool is installed (tools/setup.sh installs it)"
 done
 
 export WINEPREFIX=$T/pfx WINEARCH=${WINEARCH:-win32} WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEDEBUG=-all,warn+seh  # OutputDebugString appears as warn:seh
 KEY='HKCU\Software\VB and VBA Program Settings\Gyrobloom\Settings'
-TWIPS_PER_PIXEL=15  # Xvfb: 96 dots per inch
 
 # The next program starts a fresh server that reads the registry as changed:
 # the old one has written it and gone (wineserver -w) before anything runs.
@@ -49,7 +48,7 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/
 # so that "no sound server" would never mean "no device".
 wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /t REG_SZ /d pulse /f >/dev/null 2>&1
 restart_wine
-start_xvfb
+start_x_server
 
 RUNS=0
 # run_scr ARGS...: starts the program; sets PROGRAM_PID and LOG.
@@ -76,7 +75,7 @@ dismiss_message() {
 # after its window shows).
 no_pointer() {
     local i
-    for i in $(seq 50); do [ "$(pointer_pixels)" = 0 ] && return 0; sleep 0.1; done
+    for i in $(seq 50); do look 0 0 1 1; [ "$pointer" = 0 ] && return 0; sleep 0.1; done
     return 1
 }
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
@@ -103,13 +102,11 @@ for switch in "/p 1234" "/a"; do
 done
 
 # --- The saver with music ----------------------------------------------------------
-start_pulse
+start_sound_server
 # Wine's wave input records the default source: the output's monitor hears
 # what is played.
 pactl set-default-source test_sink.monitor
-sox -n -r 44100 -c 2 -b 16 "$T/sine.wav" synth 30 sine 440 vol 0.5
-paplay --latency-msec=20 "$T/sine.wav" 2>/dev/null &
-PIDS+=($!)
+play sine-30
 
 run_scr /s
 SAVER=$PROGRAM_PID
@@ -123,7 +120,8 @@ xdotool mousemove 960 540
 check "no pointer over the saver" no_pointer
 lit=0
 for i in $(seq 40); do
-    lit=$(lit_pixels)
+    look --save "$T/shot.png"
+    lit=$inside_lit
     [ "$lit" -gt 1000 ] && break
     sleep 0.25
 done
@@ -162,21 +160,15 @@ xdotool mousemove 215 850
 check "the eleventh horizontal move ends the saver" ends 5
 
 # --- The settings dialog and the registry -------------------------------------
-px() { echo $(((($1 * 2) + TWIPS_PER_PIXEL) / (2 * TWIPS_PER_PIXEL))); }
-CLIENT=(4470 5085) RAYS_TAB=(1620 300) NUM_RAYS_RIGHT=(3975 1080) NUM_RAYS_LABEL=(360 720 3255 255)
-PAGES=(240 480 3975 3735) OK_BUTTON=(1117 4777) CANCEL_BUTTON=(2317 4777)
+# The dialog's places (CLIENT, RAYS_TAB, ...), px, click and look_at are
+# lib.sh's.
+CLICK_SETTLE=0.4
 # The client area's place: the frame is as wide on the left, right and
 # bottom; the caption adds to the top.
 client_origin() {
     local cw ch border
     cw=$(px "${CLIENT[0]}") ch=$(px "${CLIENT[1]}") border=$(((WW - $(px "${CLIENT[0]}")) / 2))
     DX=$((WX + border)) DY=$((WY + WH - ch - border))
-}
-click() { xdotool mousemove $((DX + $(px "$1"))) $((DY + $(px "$2"))) click 1 && sleep 0.4; }
-region_sum() {
-    import -window root "$T/region.png" &&
-        /usr/bin/convert "$T/region.png" -crop "$(px "$3")x$(px "$4")+$((DX + $(px "$1")))+$((DY + $(px "$2")))" \
-            +repage rgb:- | md5sum
 }
 reg_value() { wine reg query "$KEY" /v "$1" 2>/dev/null | tr -d '\r' | awk -v k="$1" '$0 ~ "REG_SZ" { sub(/^ *.*REG_SZ */, ""); print }'; }
 
@@ -202,12 +194,8 @@ if open_dialog /c; then
     WW96=$WW frame=$((WW - $(px "${CLIENT[0]}")))
     check "the dialog is 4470 twips (298 pixels at 96 DPI) wide inside a thin frame ($frame pixels)" \
         [ "$frame" -ge 0 -a "$frame" -le 16 ]
-    before=$(region_sum "${PAGES[@]}")
-    click "${RAYS_TAB[@]}"
-    check "a click on \"Rays\" turns the page" [ "$before" != "$(region_sum "${PAGES[@]}")" ]
-    before=$(region_sum "${NUM_RAYS_LABEL[@]}")
-    click "${NUM_RAYS_RIGHT[@]}"
-    check "the number of rays' right arrow changes its label" [ "$before" != "$(region_sum "${NUM_RAYS_LABEL[@]}")" ]
+    click_changes "a click on \"Rays\" turns the page" RAYS_TAB PAGES
+    click_changes "the number of rays' right arrow changes its label" NUM_RAYS_RIGHT NUM_RAYS_LABEL
     click "${OK_BUTTON[@]}"
     check "OK ends the program" ends 5
     values=$(wine reg query "$KEY" 2>/dev/null | tr -d '\r' | grep -c REG_SZ)

@@ -1,17 +1,16 @@
 # The saver with a real sound server, for tests/real/pulse_saver_*.sh (sourced
-# after lib.sh): message boxes counted and answered, the screen watched for the first
-# lit picture, and music.
+# after lib.sh): message boxes counted and answered, and the screen watched
+# for the first lit picture.
 
 WATCH=$T/watch.out
 
 # Starts tests/real/screen.py watch in the background.
 start_screen_watch() {
-    python3 "$(dirname "${BASH_SOURCE[0]}")/../screen.py" watch >"$WATCH" 2>"$T/watch.err" &
+    python3 "$REAL_TESTS/screen.py" watch >"$WATCH" 2>"$T/watch.err" &
     PIDS+=($!)
     local i
     for i in $(seq 100); do [ -s "$WATCH" ] && return 0; sleep 0.02; done
-    echo "FAIL: the screen watcher did not start: $(cat "$T/watch.err")"
-    exit 1
+    give_up "the screen watcher starts ($(cat "$T/watch.err"))"
 }
 
 # first_lit SINCE_MS: the time of the first turn to lit after then.
@@ -32,19 +31,6 @@ dark_within() {
     local i
     for i in $(seq $(($1 * 50))); do dark_now && return 0; sleep 0.02; done
     return 1
-}
-
-# Music with a pulse to it, 4 s, and a short tone.
-make_music() {
-    sox -n -r 44100 -c 2 -b 16 "$T/music.wav" synth 4 sine 220 sine 277 sine 330 tremolo 2 90 vol 0.8 2>/dev/null
-    sox -n -r 44100 -c 2 -b 16 "$T/tone.wav" synth 1 sine 440 vol 0.5 2>/dev/null
-}
-# play FILE [DEVICE]: in the background, PID in PLAY_PID, start in PLAY_MS.
-play() {
-    PLAY_MS=$(now_ms)
-    paplay --latency-msec=20 ${2:+--device=$2} "$1" 2>/dev/null &
-    PLAY_PID=$!
-    PIDS+=($PLAY_PID)
 }
 
 # The visible message box of the program, if one shows: a window titled with
@@ -102,13 +88,11 @@ start_saver() {
     local t
     t=$(now_ms)
     start_program /s
-    if wait_for_window "$PROGRAM_PID" 2 >/dev/null; then
-        SAVER_MS=$(($(now_ms) - t))
-        return 0
+    if ! wait_for_window "$PROGRAM_PID" 2 >/dev/null; then
+        cat "$T/program-$PROGRAM_RUNS.log"
+        give_up "the saver shows its window within 2 s"
     fi
-    fail "the saver shows its window within 2 s"
-    cat "$T/program-$PROGRAM_RUNS.log"
-    finish
+    SAVER_MS=$(($(now_ms) - t))
 }
 # key_ends WHAT: a key ends the saver within a second.
 key_ends() {
@@ -119,10 +103,9 @@ key_ends() {
 no_message_after() { sleep "$1"; ! message_box >/dev/null; }
 
 # start_saver_scene: what every saver test starts from: says which sound
-# server it runs on, then an X server, the music file and the screen watcher.
+# server it runs on, then an X server and the screen watcher.
 start_saver_scene() {
     echo "sound server: $SOUND_SERVER"
-    start_xvfb
-    make_music
+    start_x_server
     start_screen_watch
 }

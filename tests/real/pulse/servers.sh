@@ -1,5 +1,5 @@
-# A private sound server for the real-sound tests, sourced by tests/real/lib.sh
-# and tests/real/pulse/common.sh. Which one is chosen by GYROBLOOM_SOUND_SERVER:
+# A private sound server for the real-component tests: the internals of
+# tests/real/lib.sh (start_sound_server). Which one is chosen by GYROBLOOM_SOUND_SERVER:
 #
 #   pulseaudio (the default)   a PulseAudio daemon
 #   pipewire                   PipeWire with WirePlumber and pipewire-pulse, on

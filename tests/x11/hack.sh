@@ -1,6 +1,8 @@
-# Shared helpers of the hack's real tests, sourced after tests/real/lib.sh.
+# The hack's side of the X11 backend's real tests, sourced after
+# tests/real/lib.sh: the windows a screen-saver daemon would hand the hack
+# (held by gyrobloom_xprobe), the hack's runs, and where its picture stands.
 #
-# Usage: source lib.sh XPROBE   (the path of gyrobloom_xprobe)
+# Usage: source hack.sh XPROBE   (the path of gyrobloom_xprobe)
 
 XPROBE=${1:?path of gyrobloom_xprobe}
 HACK=$GYROBLOOM
@@ -10,14 +12,6 @@ HACK=$GYROBLOOM
 write_mirrored_settings() {
     mkdir -p "$HOME/.config/Gyrobloom"
     printf '[Settings]\nMirror=True\nRandom=False\n' >"$HOME/.config/Gyrobloom/Gyrobloom.ini"
-}
-
-# Music with a pulse to it, long enough for the whole script; started once.
-start_music() {
-    sox -n -r 44100 -c 2 -b 16 "$T/music.wav" synth "${1:-40}" sine 220 sine 277 sine 330 tremolo 2 90 vol 0.8 2>/dev/null
-    paplay --latency-msec=20 "$T/music.wav" 2>/dev/null &
-    MUSIC_PID=$!
-    PIDS+=($MUSIC_PID)
 }
 
 # open_window X Y W H: a black window to hand the hack, held by an xprobe
@@ -53,10 +47,6 @@ window_command() {
     done
     return 1
 }
-
-# look X Y W H: sets inside_lit, outside_changed, colours, left, top,
-# right, bottom (see XProbe.cpp).
-look() { eval "$("$XPROBE" look "$@")"; }
 
 # start_hack ARGS...: runs gyrobloom-hack in the background; sets HACK_PID
 # and HACK_ERR (its standard error).

@@ -1,8 +1,9 @@
 #pragma once
-// The native controls of a dialog's layout, each bound to its portable
-// control: a view (ControlView) shows the control's state in the native
-// control, and the messages the controls send go to the control's User...
-// methods through the routes built here.
+// Makes the native controls of a dialog from its layout data, each bound to
+// its portable control: a view (ControlView) shows the control's state in the
+// native control, and the messages the controls send go to the control's
+// User... methods through the routes built here (Win32ButtonBinding,
+// Win32ScrollBarBinding, Win32TabStripBinding).
 
 #include "runtime/win32/Win32Api.h"
 

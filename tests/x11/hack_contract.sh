@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # gyrobloom-hack as a screen-saver daemon runs it, under Xvfb with music
-# played through a private PulseAudio server: it draws rays inside the
+# played through a private sound server: it draws rays inside the
 # window it is handed and nothing outside, moves the picture's centre when
 # the window is resized, ends within 100 ms of SIGTERM (20 tries) or SIGINT,
 # ends when its window is destroyed, draws on $XSCREENSAVER_WINDOW with
@@ -10,12 +10,12 @@
 # Arguments: gyrobloom-hack, the build directory, gyrobloom_xprobe.
 
 source "$(dirname "$0")/../real/lib.sh" "$1" "$2"
-source "$(dirname "$0")/lib.sh" "$3"
+source "$(dirname "$0")/hack.sh" "$3"
 
-start_xvfb
-start_pulse
+start_x_server
+start_sound_server
 write_mirrored_settings
-start_music 40
+play_music 40
 
 # --- the command line -------------------------------------------------------
 "$HACK" -fps >"$T/usage.out" 2>"$T/usage.err"
