@@ -1,6 +1,5 @@
 #include "runtime/qt/QtDialogBuilder.h"
 
-#include <QAbstractButton>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -8,10 +7,12 @@
 #include <QStyle>
 #include <QTabBar>
 
+#include <cassert>
 #include <map>
 #include <vector>
 
 #include "runtime/base/Units.h"
+#include "runtime/controls/CaptionFit.h"
 #include "runtime/controls/DialogControls.h"
 #include "runtime/qt/QtButtonBinding.h"
 #include "runtime/qt/QtControlViews.h"
@@ -21,29 +22,28 @@
 namespace vb {
 namespace {
 
-// The size the layout's controls were made for (the classic dialog font).
-// Fonts here run wider, so the dialog's font shrinks in steps until every
-// caption fits its control, but no further than the floor.
-constexpr qreal kDialogPointSize = 8;
-constexpr qreal kSmallestPointSize = 6.5;
-constexpr qreal kPointSizeStep = 0.5;
-
-// True when every button, check box, option and label shows its whole text.
-bool CaptionsFit(const QWidget& dialog) {
-    for (const QWidget* child : dialog.findChildren<QWidget*>()) {
-        if (!qobject_cast<const QAbstractButton*>(child) && !qobject_cast<const QLabel*>(child)) continue;
-        if (child->sizeHint().width() > child->width()) return false;
+// The dialog's font shrinks from 8 points until every caption fits its
+// control (FitCaptionPoints); a widget's size hint is what its caption takes
+// in the style, indicator, margins or title inset included.
+double CaptionPixels(QWidget& dialog, const ControlLayout& control, double points) {
+    if (dialog.font().pointSizeF() != points) {
+        QFont font = dialog.font();
+        font.setPointSizeF(points);
+        dialog.setFont(font);
     }
-    return true;
+    const auto* widget = dialog.findChild<QWidget*>(QtText(ControlKey(control.name, control.index)));
+    assert(widget && "every captioned control of the layout has its widget");
+    if (qobject_cast<const QGroupBox*>(widget)) return widget->minimumSizeHint().width();
+    return widget->sizeHint().width();
 }
 
-void FitFont(QWidget& dialog) {
+void FitFont(QWidget& dialog, const DialogLayout& layout, double twipsPerPixel) {
+    const double points = FitCaptionPoints(layout, twipsPerPixel, [&dialog](const ControlLayout& control, double size) {
+        return CaptionPixels(dialog, control, size);
+    });
     QFont font = dialog.font();
-    for (qreal size = kDialogPointSize; size >= kSmallestPointSize; size -= kPointSizeStep) {
-        font.setPointSizeF(size);
-        dialog.setFont(font);
-        if (CaptionsFit(dialog)) return;
-    }
+    font.setPointSizeF(points);
+    dialog.setFont(font);
 }
 
 QRect PixelRectOf(const TwipsRect& r, double twipsPerPixel) {
@@ -75,8 +75,8 @@ public:
     }
 
     // Once every widget exists: the font, then what depends on it.
-    void Finish() {
-        FitFont(mDialog);
+    void Finish(const DialogLayout& layout) {
+        FitFont(mDialog, layout, mTwipsPerPixel);
         for (QtTabStripBinding& strip : mTabStrips) strip.Place();
         if (!mTabStrips.empty()) mTabStrips.front().BlendPages(mPages);
     }
@@ -152,7 +152,7 @@ void BuildQtDialogControls(QWidget& dialog, DialogControls& controls, double twi
                            const std::shared_ptr<QtDialogGuard>& guard, QObject& links) {
     Builder builder(dialog, twipsPerPixel, guard, links);
     for (size_t i = 0; i < controls.Count(); ++i) builder.Build(controls.At(i));
-    builder.Finish();
+    builder.Finish(controls.Layout());
 }
 
 }  // namespace vb

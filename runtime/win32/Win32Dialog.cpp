@@ -18,18 +18,6 @@ namespace {
 constexpr const wchar_t* kClassName = L"GyrobloomDialog";
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-constexpr int kDialogPoints = 8;
-constexpr int kPointsPerInch = 72;
-
-HFONT DialogFont(UINT dpi) {
-    LOGFONTW font{};
-    font.lfHeight = -MulDiv(kDialogPoints, int(dpi), kPointsPerInch);
-    font.lfWeight = FW_NORMAL;
-    font.lfCharSet = DEFAULT_CHARSET;
-    font.lfQuality = CLEARTYPE_QUALITY;
-    wcscpy(font.lfFaceName, L"MS Shell Dlg 2");
-    return CreateFontIndirectW(&font);
-}
 
 class Win32DialogWindow final : public WindowBackend {
 public:
@@ -40,8 +28,7 @@ public:
         InitCommonControlsEx(&init);
 
         const double twipsPerPixel = scale.TwipsPerPixel();
-        const UINT dpi = UINT(std::lround(1440.0 / twipsPerPixel));
-        mFont = DialogFont(dpi);
+        const UINT dpi = UINT(std::lround(kTwipsPerInch / twipsPerPixel));
         const DialogLayout& layout = controls->Layout();
         const SIZE client{TwipsToPixels(layout.clientWidth, twipsPerPixel), TwipsToPixels(layout.clientHeight, twipsPerPixel)};
         const SIZE outer = OuterSizeFor(client, kStyle, kExStyle, dpi);
@@ -64,14 +51,14 @@ public:
             DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
             DeleteMenu(menu, SC_RESTORE, MF_BYCOMMAND);
         }
-        BuildWin32DialogControls(mHwnd, *controls, twipsPerPixel, mFont, mAlive, mRoutes);
+        mLook = BuildWin32DialogControls(mHwnd, *controls, twipsPerPixel, mAlive, mRoutes);
     }
 
     ~Win32DialogWindow() override {
         *mAlive = false;
         SetWindowLongPtrW(mHwnd, GWLP_USERDATA, 0);
         DestroyWindow(mHwnd);
-        DeleteObject(mFont);
+        // mLook, the windows' font and brushes, goes after them.
     }
 
     void Show() override {
@@ -159,7 +146,7 @@ private:
 
     WindowEvents* mEvents;
     HWND mHwnd = nullptr;
-    HFONT mFont = nullptr;
+    std::unique_ptr<Win32DialogLook> mLook;
     std::shared_ptr<bool> mAlive = std::make_shared<bool>(true);
     Win32DialogRoutes mRoutes;
     NoCanvas mNoCanvas;

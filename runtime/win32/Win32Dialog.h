@@ -6,16 +6,20 @@
 //  - a fixed-size window with the caption of its WindowSpec and a close box,
 //    owned by the hidden application window, centred on the start monitor;
 //    its client area and every control sized from the layout's twips by the
-//    monitor's DPI, in the 8-point dialog font at that DPI (sharp at 100%,
-//    150% and 200%);
+//    monitor's DPI, in the dialog font at that DPI (sharp at 100%, 150% and
+//    200%): 8 points, or less where the system's face would cut a caption
+//    (CaptionFit);
 //  - tab control, frames (group boxes; the tab strip's pages shown one at a
-//    time), labels, horizontal scroll bars, check boxes, option buttons and
-//    command buttons (Win32DialogControls);
+//    time, on the tab strip's own body, themed or classic), labels,
+//    horizontal scroll bars, check boxes, option buttons and command buttons
+//    (Win32DialogBuilder, with the bindings it uses);
 //  - keyboard: Tab and Shift+Tab move between the controls, Return presses
 //    the default button, Esc does nothing (no button answers IDCANCEL);
 //  - the close box asks the program (Form), which decides.
 // Not implemented: mnemonics in captions; following a move to a monitor of
-// another DPI (the dialog keeps the DPI it opened with).
+// another DPI (the dialog keeps the DPI it opened with); a theme changed
+// while the dialog is open (the pages keep the tab body they were built
+// with).
 
 #include "runtime/win32/Win32Api.h"
 

@@ -34,4 +34,22 @@ void Win32TabStripBinding::PlaceBelowPages() const {
     SetWindowPos(mTabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
+void Win32TabStripBinding::PictureBody(Win32PageBody& body) const {
+    RECT client{};
+    GetClientRect(mTabs, &client);
+    HDC screen = GetDC(mTabs);
+    HDC dc = CreateCompatibleDC(screen);
+    body.tabs = mTabs;
+    body.picture = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    ReleaseDC(mTabs, screen);
+    HGDIOBJ old = SelectObject(dc, body.picture);
+    // The face colour first, for a tab control that leaves its background
+    // to its parent.
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    SendMessageW(mTabs, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    body.brush = CreatePatternBrush(body.picture);
+}
+
 }  // namespace vb

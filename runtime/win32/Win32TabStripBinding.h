@@ -12,6 +12,7 @@ namespace vb {
 
 class TabStrip;
 struct Win32DialogRoutes;
+struct Win32PageBody;
 
 class Win32TabStripBinding final {
 public:
@@ -25,6 +26,11 @@ public:
     // belong to, so the strip goes to the bottom (and last in the focus
     // order).
     void PlaceBelowPages() const;
+
+    // Once the tab control has its tabs and font: the picture of its body
+    // (its client area as it paints it: a theme's pane, or the classic face
+    // colour) in `body`, which must hold none yet.
+    void PictureBody(Win32PageBody& body) const;
 
 private:
     HWND mTabs;
