@@ -34,23 +34,21 @@ bool PumpUntil(Condition condition) {
 
 // The visible message box captioned with the program's name that a thread
 // other than this one runs.
+BOOL CALLBACK IsTheBox(HWND hwnd, LPARAM found) {
+    wchar_t title[32] = {}, kind[16] = {};
+    GetWindowTextW(hwnd, title, 32);
+    GetClassNameW(hwnd, kind, 16);
+    if (std::wstring(title) != L"Gyrobloom" || std::wstring(kind) != L"#32770" || !IsWindowVisible(hwnd) ||
+        GetWindowThreadProcessId(hwnd, nullptr) == GetCurrentThreadId() || !GetDlgItem(hwnd, IDOK))
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = hwnd;
+    return FALSE;
+}
+
 HWND FindBox() {
-    struct Search {
-        HWND found = nullptr;
-    } search;
-    EnumWindows(
-        [](HWND hwnd, LPARAM data) -> BOOL {
-            wchar_t title[32] = {}, kind[16] = {};
-            GetWindowTextW(hwnd, title, 32);
-            GetClassNameW(hwnd, kind, 16);
-            if (std::wstring(title) != L"Gyrobloom" || std::wstring(kind) != L"#32770" || !IsWindowVisible(hwnd) ||
-                GetWindowThreadProcessId(hwnd, nullptr) == GetCurrentThreadId() || !GetDlgItem(hwnd, IDOK))
-                return TRUE;
-            reinterpret_cast<Search*>(data)->found = hwnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    HWND found = nullptr;
+    EnumWindows(IsTheBox, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 TEST(Win32MessageWindow, HoldsNothingAndHandsItsInputToTheProgram) {
