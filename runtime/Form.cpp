@@ -7,10 +7,34 @@
 #include "runtime/base/RuntimeError.h"
 
 namespace vb {
+namespace {
+
+// The loaded window nobody may attend, if any.
+Form* gUnattended = nullptr;
+
+// The user's input on a message box, passed to the window under it.
+class ForwardToWindow final : public MessageInput {
+public:
+    explicit ForwardToWindow(Form& owner) : mOwner(owner) {}
+    void OnMessageKey() override { mOwner.OnKeyDown(0, 0); }
+    void OnMessageClick() override { mOwner.OnCloseRequested(); }
+    void OnMessageMouseMove(double xPx, double yPx) override {
+        mOwner.OnMouseMove(0, 0, xPx - mOrigin.left, yPx - mOrigin.top);
+    }
+    void Origin(const PixelRect& geometry) { mOrigin = geometry; }
+
+private:
+    Form& mOwner;
+    PixelRect mOrigin;
+};
+
+}  // namespace
 
 Form::Form(WindowSpec spec) : mSpec(std::move(spec)) {}
 
-Form::~Form() = default;
+Form::~Form() {
+    if (gUnattended == this) gUnattended = nullptr;
+}
 
 void Form::Load() {
     if (mWindow || mLoading) return;
@@ -20,6 +44,7 @@ void Form::Load() {
     mLoading = true;
     mWindow = App().CreateWindow(mSpec, *this, mScale);
     mLoading = false;
+    if (mSpec.unattended) gUnattended = this;
     mDrawWidth = 1;
     mDrawStyle = 0;
     Form_Load();
@@ -38,6 +63,7 @@ void Form::Show() {
 void Form::Unload() {
     if (!mWindow) return;
     Form_Unload();
+    if (gUnattended == this) gUnattended = nullptr;
     mWindow.reset();
 }
 
@@ -111,7 +137,25 @@ void Form::OnMouseMove(Integer button, Integer shift, double xPx, double yPx) {
                    Single(std::round(mScale.PixelsToUnits(yPx))));
 }
 
+void Form::OnMouseDown(Integer, Integer, double, double) {
+    if (mMessageStanding) CloseRequested();
+}
+
 void Form::OnCloseRequested() { CloseRequested(); }
+
+bool MsgBoxOverUnattendedWindow(const std::string& text) {
+    Form* owner = gUnattended;
+    if (!owner || App().MessagesGoToStandardError()) return false;
+    ForwardToWindow input(*owner);
+    input.Origin(owner->Geometry());
+    const auto box = App().ShowMessage(text, input);
+    const double until = App().NowMs() + kUnattendedMessageMs;
+    owner->mMessageStanding = true;
+    // The window's handlers run in here and may end the run.
+    while (!box->Closed() && App().NowMs() < until && gUnattended == owner) App().DoEvents();
+    if (gUnattended == owner) owner->mMessageStanding = false;
+    return true;
+}
 
 void Form::OnResized() {
     if (IsLoaded()) Form_Resize();

@@ -5,6 +5,7 @@
 // surface with its pen. The native window comes from the platform backend.
 
 #include <memory>
+#include <string>
 
 #include "runtime/WindowBackend.h"
 
@@ -55,6 +56,9 @@ public:
     // WindowEvents: what the backend forwards.
     void OnKeyDown(Integer keyCode, Integer shift) override;
     void OnMouseMove(Integer button, Integer shift, double xPx, double yPx) override;
+    // A click has no handler of its own; while a message stands over an
+    // unattended window, a click on it asks to close it.
+    void OnMouseDown(Integer button, Integer shift, double xPx, double yPx) override;
     void OnCloseRequested() override;
     // Runs Form_Resize; nothing for a window that is not loaded.
     void OnResized() override;
@@ -72,6 +76,8 @@ protected:
     const UnitScale& Scale() const { return mScale; }
 
 private:
+    friend bool MsgBoxOverUnattendedWindow(const std::string& text);
+
     void Load();
     PixelRect Geometry();
     void SetGeometry(const PixelRect& rect);
@@ -82,7 +88,14 @@ private:
     Integer mDrawWidth = 1;
     Integer mDrawStyle = 0;
     bool mLoading = false;
+    bool mMessageStanding = false;
 };
+
+// MsgBox's box while an unattended window (WindowSpec::unattended) is
+// loaded: shown without holding anything, the user's input on it forwarded
+// to that window, closed by itself after kUnattendedMessageMs. False, and
+// nothing shown, when no such window is loaded.
+bool MsgBoxOverUnattendedWindow(const std::string& text);
 
 // The screen's size in drawing units (the form runtime's Screen.Width and
 // Screen.Height).

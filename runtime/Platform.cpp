@@ -1,5 +1,7 @@
 #include "runtime/Platform.h"
 
+#include "runtime/Form.h"
+
 #include <cassert>
 #include <chrono>
 #include <cstdio>
@@ -8,7 +10,20 @@
 namespace vb {
 namespace {
 Platform* gPlatform = nullptr;
+class AnsweredMessage final : public MessageWindow {
+public:
+    bool Closed() const override { return true; }
+};
 }  // namespace
+
+std::unique_ptr<MessageWindow> Platform::ShowMessage(const std::string& text, MessageInput&) {
+    MsgBox(text);
+    return std::make_unique<AnsweredMessage>();
+}
+
+double Platform::NowMs() const {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 
 Platform& App() {
     assert(gPlatform && "no platform backend installed");
@@ -21,10 +36,12 @@ std::string Command() { return App().Command(); }
 bool PrevInstance() { return App().PrevInstance(); }
 void DoEvents() { App().DoEvents(); }
 void End(int exitCode) {
-    App().End(exitCode);
+    App().End(App().RunFailed() && exitCode == 0 ? 1 : exitCode);
     std::abort();  // a backend's End must not return
 }
-void MsgBox(const std::string& text) { App().MsgBox(text); }
+void MsgBox(const std::string& text) {
+    if (!MsgBoxOverUnattendedWindow(text)) App().MsgBox(text);
+}
 
 std::string GetSetting(const std::string& app, const std::string& section, const std::string& key,
                        const std::string& defaultText) {
@@ -52,7 +69,8 @@ void ReportUnhandledError(const RuntimeError& error) {
         std::fprintf(stderr, "%s\n", report.c_str());
         std::fflush(stderr);
     }
-    App().MsgBox(report);
+    App().MarkRunFailed();
+    MsgBox(report);
     App().End(1);
     std::abort();
 }

@@ -23,6 +23,31 @@ namespace vb {
 inline constexpr const char* kAppTitle = "Gyrobloom";
 
 
+// What the user does on a message box that does not hold the program
+// (Platform::ShowMessage). A backend calls these as it calls a window's
+// handlers (ForwardToProgram): they may end the run.
+class MessageInput {
+public:
+    virtual ~MessageInput() = default;
+    virtual void OnMessageKey() = 0;
+    virtual void OnMessageClick() = 0;
+    // The pointer's position in desk pixels, the coordinates of a window's
+    // geometry.
+    virtual void OnMessageMouseMove(double xPx, double yPx) = 0;
+};
+
+// A box ShowMessage put up; it closes when this goes.
+class MessageWindow {
+public:
+    virtual ~MessageWindow() = default;
+    // Closed by the box's own button or by the window system.
+    virtual bool Closed() const = 0;
+};
+
+// How long a message over an unattended window (WindowSpec::unattended)
+// waits for an answer before it closes by itself.
+constexpr double kUnattendedMessageMs = 30000;
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -39,6 +64,13 @@ public:
     [[noreturn]] virtual void End(int exitCode) = 0;
     // A modal box with an OK button, captioned kAppTitle.
     virtual void MsgBox(const std::string& text) = 0;
+    // The same box, but it returns at once and holds nothing: the program's
+    // windows keep their input while it stands, and what the user does on
+    // the box itself goes to input. A backend without such a box shows
+    // MsgBox's, answered before this returns.
+    virtual std::unique_ptr<MessageWindow> ShowMessage(const std::string& text, MessageInput& input);
+    // Milliseconds on a steady clock (the tests script it).
+    virtual double NowMs() const;
     // True for a backend whose message boxes are lines on standard error
     // (a program nobody can answer a box in).
     virtual bool MessagesGoToStandardError() const { return false; }
@@ -55,9 +87,14 @@ public:
                                                         const UnitScale& scale) = 0;
 
     RandomSource& Random() { return mRandom; }
+    // A failure report went up: however the run ends from now on, it failed
+    // (End gives status 1 for 0).
+    void MarkRunFailed() { mRunFailed = true; }
+    bool RunFailed() const { return mRunFailed; }
 
 private:
     RandomSource mRandom;
+    bool mRunFailed = false;
 };
 
 // The installed backend. Asserts when none is installed.
@@ -69,6 +106,12 @@ std::string Command();
 bool PrevInstance();
 void DoEvents();
 [[noreturn]] void End(int exitCode = 0);
+// Modal, except while a window that nobody may attend is loaded
+// (WindowSpec::unattended): then the box holds nothing. The user's input on
+// it reaches that window as if the box were not there (a key as a key, a
+// move as a move, a click as a request to close the window), the program's
+// windows keep theirs, and with no answer the box closes by itself after
+// kUnattendedMessageMs; MsgBox then returns and the run goes on.
 void MsgBox(const std::string& text);
 std::string GetSetting(const std::string& app, const std::string& section, const std::string& key,
                        const std::string& defaultText);

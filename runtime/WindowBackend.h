@@ -22,6 +22,9 @@ struct WindowSpec {
     bool blankCursor = false;    // the pointer is invisible over the window
     Long backColor = 0;          // black
     bool dialog = false;         // hosts controls instead of a drawing surface
+    // Nobody may be there to answer a box (the full-screen saver): a message
+    // shown while the window is loaded never holds the run (MsgBox).
+    bool unattended = false;
 };
 
 struct PixelRect {
@@ -66,6 +69,8 @@ public:
     virtual void OnKeyDown(Integer keyCode, Integer shift) = 0;
     // Position in logical pixels relative to the window's drawing area.
     virtual void OnMouseMove(Integer button, Integer shift, double xPx, double yPx) = 0;
+    // A mouse button went down; the same coordinates.
+    virtual void OnMouseDown(Integer button, Integer shift, double xPx, double yPx) {}
     // The user asked to close the window (close box, window manager), or
     // the system is ending the program's use of it.
     virtual void OnCloseRequested() = 0;

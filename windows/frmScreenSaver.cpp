@@ -11,6 +11,7 @@ vb::WindowSpec SaverSpec() {
     spec.showInTaskbar = false;
     spec.blankCursor = true;
     spec.backColor = 0;
+    spec.unattended = true;
     return spec;
 }
 }  // namespace

@@ -71,8 +71,22 @@ HeadlessPlatform::HeadlessPlatform() { InstallPlatform(this); }
 
 HeadlessPlatform::~HeadlessPlatform() { InstallPlatform(nullptr); }
 
+HeadlessMessage::HeadlessMessage(std::string t, MessageInput& i, std::vector<HeadlessMessage*>& list)
+    : text(std::move(t)), input(i), mList(list) {
+    mList.push_back(this);
+}
+
+HeadlessMessage::~HeadlessMessage() { std::erase(mList, this); }
+
+std::unique_ptr<MessageWindow> HeadlessPlatform::ShowMessage(const std::string& text, MessageInput& input) {
+    messages.push_back(text);
+    ++boxesShown;
+    return std::make_unique<HeadlessMessage>(text, input, openBoxes);
+}
+
 void HeadlessPlatform::DoEvents() {
     ++doEventsCalls;
+    nowMs += msPerDoEvents;
     auto [first, last] = mScript.equal_range(doEventsCalls);
     std::vector<std::function<void()>> actions;
     for (auto it = first; it != last; ++it) actions.push_back(it->second);

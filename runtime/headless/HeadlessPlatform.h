@@ -85,6 +85,20 @@ public:
     std::vector<std::pair<std::string, std::string>> saved;  // key and text, in the order saved
 };
 
+// A box ShowMessage put up: the test acts on it through input.
+struct HeadlessMessage final : MessageWindow {
+    HeadlessMessage(std::string t, MessageInput& i, std::vector<HeadlessMessage*>& list);
+    ~HeadlessMessage() override;
+    bool Closed() const override { return closed; }
+
+    std::string text;
+    MessageInput& input;
+    bool closed = false;  // set by a test: the box's own OK
+
+private:
+    std::vector<HeadlessMessage*>& mList;
+};
+
 class HeadlessPlatform final : public Platform {
 public:
     HeadlessPlatform();
@@ -94,7 +108,11 @@ public:
     bool PrevInstance() override { return prevInstance; }
     void DoEvents() override;
     [[noreturn]] void End(int exitCode) override;
+    // Every box is answered at once.
     void MsgBox(const std::string& text) override { messages.push_back(text); }
+    std::unique_ptr<MessageWindow> ShowMessage(const std::string& text, MessageInput& input) override;
+    // The scripted clock: DoEvents moves it on by msPerDoEvents.
+    double NowMs() const override { return nowMs; }
     SettingsStore& Settings() override { return store; }
     char DecimalSeparator() const override { return decimalSeparator; }
     std::uint32_t ClockSeed() override { return clockSeed++; }
@@ -121,7 +139,11 @@ public:
     char decimalSeparator = '.';
     std::uint32_t clockSeed = 12345;
     InMemorySettingsStore store;
-    std::vector<std::string> messages;
+    std::vector<std::string> messages;       // the text of every box, modal or not
+    std::vector<HeadlessMessage*> openBoxes;  // boxes of ShowMessage still standing
+    int boxesShown = 0;                       // boxes of ShowMessage ever shown
+    double nowMs = 0;
+    double msPerDoEvents = 1000.0 / 60;
     int doEventsCalls = 0;
     std::optional<int> endedWith;
     int windowsCreated = 0;

@@ -76,6 +76,11 @@ void QtPlatform::MsgBox(const std::string& text) {
     ShowQtMessageBox(text);
 }
 
+std::unique_ptr<MessageWindow> QtPlatform::ShowMessage(const std::string& text, MessageInput& input) {
+    mPacer.PauseDrawing();
+    return ShowQtMessageWindow(text, input);
+}
+
 SettingsStore& QtPlatform::Settings() { return *mSettings; }
 
 char QtPlatform::DecimalSeparator() const {

@@ -13,6 +13,7 @@
 //    environment it first writes the steps and frames made and the time run
 //    to standard error (tools/measure.sh reads them);
 //  - MsgBox: a modal QMessageBox captioned "Gyrobloom" with an OK button;
+//    ShowMessage: the same box, not modal, its input forwarded;
 //  - Settings: the store handed in by main();
 //  - DecimalSeparator from the user's locale;
 //  - Screen: the primary screen (logical pixels, 1440 / logical DPI twips per
@@ -59,6 +60,7 @@ public:
     void DoEvents() override;
     [[noreturn]] void End(int exitCode) override;
     void MsgBox(const std::string& text) override;
+    std::unique_ptr<MessageWindow> ShowMessage(const std::string& text, MessageInput& input) override;
     SettingsStore& Settings() override;
     char DecimalSeparator() const override;
     ScreenMetrics Screen() const override;

@@ -172,6 +172,14 @@ void QtSurfaceWidget::mouseMoveEvent(QMouseEvent* event) {
     Forward([&](WindowEvents& events) { events.OnMouseMove(button, shift, position.x(), position.y()); });
 }
 
+void QtSurfaceWidget::mousePressEvent(QMouseEvent* event) {
+    const Integer button = ButtonStateFor(event->button());
+    const Integer shift = ShiftStateFor(event->modifiers());
+    const QPointF position = event->position();
+    event->accept();
+    Forward([&](WindowEvents& events) { events.OnMouseDown(button, shift, position.x(), position.y()); });
+}
+
 void QtSurfaceWidget::closeEvent(QCloseEvent* event) {
     event->ignore();
     // The portable side may unload the window, which deletes this widget; it

@@ -156,6 +156,17 @@ LRESULT Win32DrawingWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         ForwardToProgram([&] { mEvents->OnMouseMove(buttons, shift, x, y); });
         return 0;
     }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: {
+        const Integer button = message == WM_LBUTTONDOWN ? kLeftButton
+                               : message == WM_RBUTTONDOWN ? kRightButton
+                                                           : kMiddleButton;
+        const Integer shift = MouseShiftOf(wParam);
+        const double x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+        ForwardToProgram([&] { mEvents->OnMouseDown(button, shift, x, y); });
+        return 0;
+    }
     case WM_CLOSE:
         // The program decides what closing does.
         ForwardToProgram([&] { mEvents->OnCloseRequested(); });

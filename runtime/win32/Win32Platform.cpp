@@ -61,6 +61,10 @@ void Win32Platform::End(int exitCode) {
 
 void Win32Platform::MsgBox(const std::string& text) { ShowWin32MessageBox(text); }
 
+std::unique_ptr<MessageWindow> Win32Platform::ShowMessage(const std::string& text, MessageInput& input) {
+    return ShowWin32MessageWindow(text, input);
+}
+
 SettingsStore& Win32Platform::Settings() { return *mSettings; }
 
 char Win32Platform::DecimalSeparator() const {

@@ -10,7 +10,8 @@
 //    navigation included), then presents and waits for the next display
 //    frame (Win32FramePacer);
 //  - End: flushes standard output and error and ends the process at once;
-//  - MsgBox: MessageBox captioned "Gyrobloom" (Win32MessageBox);
+//  - MsgBox: MessageBox captioned "Gyrobloom" (Win32MessageBox); ShowMessage:
+//    the same box on a thread of its own, its input forwarded;
 //  - Settings: the store handed in (the registry in the program);
 //  - DecimalSeparator from the user's locale;
 //  - Screen: the start monitor in its own pixels, 1440 / its DPI twips per
@@ -39,6 +40,7 @@ public:
     void DoEvents() override;
     [[noreturn]] void End(int exitCode) override;
     void MsgBox(const std::string& text) override;
+    std::unique_ptr<MessageWindow> ShowMessage(const std::string& text, MessageInput& input) override;
     SettingsStore& Settings() override;
     char DecimalSeparator() const override;
     ScreenMetrics Screen() const override;

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QWindow>
 
@@ -13,6 +14,7 @@
 #include <functional>
 #include <new>
 #include <utility>
+#include <vector>
 #include <stdexcept>
 
 #include <unistd.h>
@@ -61,6 +63,46 @@ TEST_F(QtPlatformTest, MsgBoxIsModalCaptionedWithTheTitleAndHasOnlyOk) {
     EXPECT_EQ(seen.text, "Couldn't open the mixer.");
     EXPECT_TRUE(seen.okOnly);
     EXPECT_TRUE(seen.modal);
+}
+
+// What a box that holds nothing reports.
+struct InputLog final : vb::MessageInput {
+    int keys = 0, clicks = 0;
+    std::vector<std::pair<double, double>> moves;
+    void OnMessageKey() override { ++keys; }
+    void OnMessageClick() override { ++clicks; }
+    void OnMessageMouseMove(double x, double y) override { moves.emplace_back(x, y); }
+};
+
+QMessageBox* StandingBox() {
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(top); box && box->isVisible()) return box;
+    return nullptr;
+}
+
+TEST_F(QtPlatformTest, ShowMessageReturnsAtOnceAndHandsTheBoxesInputToTheProgram) {
+    InputLog input;
+    auto shown = platform->ShowMessage("Couldn't get waveout meter", input);
+    QMessageBox* box = StandingBox();
+    ASSERT_NE(box, nullptr) << "the box is up once ShowMessage returns";
+    EXPECT_EQ(box->windowTitle(), "Gyrobloom");
+    EXPECT_EQ(box->text(), "Couldn't get waveout meter");
+    EXPECT_FALSE(box->isModal()) << "the program's windows keep their input";
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+    QTest::keyClick(box, Qt::Key_A);
+    QTest::keyClick(box->button(QMessageBox::Ok), Qt::Key_Return);
+    QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+    QTest::mouseMove(box, QPoint(5, 7));
+    EXPECT_EQ(input.keys, 2);
+    EXPECT_EQ(input.clicks, 1);
+    ASSERT_FALSE(input.moves.empty());
+    const QPoint desk = box->mapToGlobal(QPoint(5, 7));
+    EXPECT_EQ(input.moves.back(), std::make_pair(double(desk.x()), double(desk.y()))) << "desk pixels";
+    EXPECT_FALSE(shown->Closed()) << "keys and clicks go to the program; they do not close the box";
+
+    shown.reset();
+    EXPECT_EQ(StandingBox(), nullptr) << "the box goes with its handle";
 }
 
 using QtPlatformDeathTest = qttest::QtPlatformFixture;

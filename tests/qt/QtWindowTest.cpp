@@ -24,9 +24,12 @@ struct Recorder final : vb::WindowEvents {
     void OnMouseMove(vb::Integer button, vb::Integer shift, double x, double y) override {
         moves.push_back({button, shift, x, y});
     }
+    void OnMouseDown(vb::Integer button, vb::Integer shift, double x, double y) override {
+        presses.push_back({button, shift, x, y});
+    }
     void OnCloseRequested() override { ++closeRequests; }
 
-    std::vector<Event> keys, moves;
+    std::vector<Event> keys, moves, presses;
     int closeRequests = 0;
 };
 
@@ -131,6 +134,16 @@ TEST_F(QtWindowTest, MouseMovesReachTheProgramInDrawingAreaPixels) {
     EXPECT_EQ(events.moves.back().code, vb::kLeftButton);
     EXPECT_DOUBLE_EQ(events.moves.back().x, 35);
     QTest::mouseRelease(widget, Qt::LeftButton, {}, QPoint(35, 95));
+    QTest::mousePress(widget, Qt::RightButton, Qt::ShiftModifier, QPoint(7, 9));
+    QTest::mouseRelease(widget, Qt::RightButton, Qt::ShiftModifier, QPoint(7, 9));
+
+    ASSERT_EQ(events.presses.size(), 2u) << "each press reaches the program once";
+    EXPECT_EQ(events.presses[0].code, vb::kLeftButton);
+    EXPECT_DOUBLE_EQ(events.presses[0].x, 31);
+    EXPECT_DOUBLE_EQ(events.presses[0].y, 90);
+    EXPECT_EQ(events.presses[1].code, vb::kRightButton);
+    EXPECT_EQ(events.presses[1].shift, vb::kShiftMask);
+    EXPECT_DOUBLE_EQ(events.presses[1].x, 7);
 }
 
 TEST_F(QtWindowTest, DrawWidthBelowOneRaisesError5AndKeepsThePen) {

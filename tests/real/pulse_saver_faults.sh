@@ -6,7 +6,9 @@
 # window within 2 s, runs on, shows no message (none but the one "Couldn't
 # open the mixer." without a server), ends on a key at once, and lights up
 # with sound again once the server is back. Prints the time from a server's
-# return to the first lit picture.
+# return to the first lit picture. The box without a server holds nothing:
+# a key or the eleventh horizontal move ends the saver while it stands, and
+# unanswered it closes after 30 s while the saver runs on.
 source "$(dirname "$0")/lib.sh" "$@"
 source "$(dirname "$0")/pulse/saver.sh"
 start_saver_scene
@@ -82,11 +84,37 @@ echo "server thawed (stopped before the start) to first lit picture: $((LIT_MS -
 stop_music
 key_ends "stopped before the start"
 
-# No server at all: the one message, then the saver runs.
+# No server at all: the one message, over the saver, holding nothing.
 sound_server_stop
 start_saver
-boxes_answered 2
-check "no server: one message ($BOXES)" [ "$BOXES" = 1 ]
-check "no server: after Return the saver runs with no further message" keeps_running
+check "no server: the message shows" message_within 2
+key_ends "no server, the message standing" a
+
+# The pointer starts at x = 0, which the saver's count starts from; each
+# move below changes the horizontal position once.
+xdotool mousemove 0 500
+start_saver
+if box=$(message_within 2 && message_box); then
+    pass "no server: the message shows again in a new run"
+    eval "$(xdotool getwindowgeometry --shell "$box" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
+    for i in $(seq 10); do xdotool mousemove $((100 + 10 * i)) 100; sleep 0.1; done
+    check "no server: ten horizontal moves over the saver leave it running" keeps_running_under_box
+    # The eleventh, over the box: one desk for both.
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
+    if wait_for_exit "$PROGRAM_PID" 1; then
+        pass "no server: the eleventh horizontal move, over the message, ends the saver"
+    else
+        fail "no server: the eleventh horizontal move, over the message, ends the saver"
+        kill "$PROGRAM_PID"
+    fi
+else
+    fail "no server: the message shows again in a new run"
+fi
+
+start_saver
+boxes_unanswered
+check "no server: one message, closed by itself after about ${BOX_SECONDS} s ($BOXES, the last stood ${BOX_MS:-?} ms)" \
+    [ "$BOXES" = 1 ]
+check "no server: then the saver runs with no further message" keeps_running
 key_ends "no server"
 finish

@@ -62,14 +62,31 @@ run_scr() {
 ends() { wait_for_exit "$PROGRAM_PID" "${1:-5}" && [ "$EXIT_STATUS" -eq 0 ]; }
 messages() { sed -n 's/.*OutputDebugString.*"Gyrobloom message: \(.*\)\\n"$/\1/p' "$LOG"; }
 
-# dismiss_message TEXT: waits for the program's message box and presses OK.
-dismiss_message() {
+# wait_message TEXT: waits for the program's message box with that text;
+# sets BOX to its window.
+wait_message() {
     local i
-    window_named Gyrobloom 30 >/dev/null || { echo "no message box; messages so far: $(messages | paste -sd '|')"; return 1; }
+    BOX=$(window_named Gyrobloom 30) || { echo "no message box; messages so far: $(messages | paste -sd '|')"; return 1; }
     for i in $(seq 100); do messages | grep -qxF "$1" && break; sleep 0.05; done
+    messages | grep -qxF "$1" || { echo "messages: $(messages | paste -sd '|')"; return 1; }
+}
+# dismiss_message TEXT: waits for the program's message box and presses OK
+# (the settings dialog's boxes wait for it).
+dismiss_message() {
+    wait_message "$1" || return 1
     xdotool key Return
     sleep 0.3
-    messages | grep -qxF "$1" || { echo "messages: $(messages | paste -sd '|')"; return 1; }
+}
+# box_gone_within SECONDS: the message box closes (by itself: nobody answers);
+# sets BOX_MS, how long it stood from the call.
+box_gone_within() {
+    local i t
+    t=$(now_ms)
+    for i in $(seq $(($1 * 10))); do
+        xdotool getwindowname "$BOX" >/dev/null 2>&1 || { BOX_MS=$(($(now_ms) - t)); return 0; }
+        sleep 0.1
+    done
+    return 1
 }
 # no_pointer: the saver hides the pointer (polled: it may do so a little
 # after its window shows).
@@ -110,14 +127,19 @@ play sine-30
 
 run_scr /s
 SAVER=$PROGRAM_PID
-check "without a playback meter (Wine has none) the saver says so" dismiss_message "Couldn't get waveout meter"
+check "without a playback meter (Wine has none) the saver says so" wait_message "Couldn't get waveout meter"
 check "no other message: the recording line has its meter" [ "$(messages | wc -l)" -eq 1 ]
 if id=$(window_named "" ); then
     geometry "$id"
     check "/s covers the whole 1920x1080 screen" [ "$WX,$WY,$WW,$WH" = "0,0,1920,1080" ]
 fi
-xdotool mousemove 960 540
+# Away from the box, which stands in the middle of the screen.
+xdotool mousemove 100 100
 check "no pointer over the saver" no_pointer
+# Nobody answers: the box goes by itself and the saver runs on.
+check "unanswered, the message closes by itself after about 30 s" box_gone_within 40
+echo "note: the unanswered message stood ${BOX_MS:-?} ms more"
+check "... and the saver runs on" running "$SAVER"
 lit=0
 for i in $(seq 40); do
     look --save "$T/shot.png"
@@ -148,16 +170,18 @@ check "a key press ends the saver" ends 5
 # once.
 xdotool mousemove 0 500
 run_scr /s
-dismiss_message "Couldn't get waveout meter" >/dev/null
+wait_message "Couldn't get waveout meter" >/dev/null
 sleep 0.5
 for i in $(seq 10); do xdotool mousemove $((100 + 10 * i)) 500; sleep 0.1; done
 sleep 0.5
-check "ten horizontal mouse moves leave the saver running" running "$PROGRAM_PID"
+check "ten horizontal mouse moves leave the saver running (its message standing)" running "$PROGRAM_PID"
 for y in 600 700 800 900 100 200 300 400 550 650 750 850; do xdotool mousemove 200 "$y"; sleep 0.1; done
 sleep 0.5
 check "twelve vertical mouse moves leave the saver running" running "$PROGRAM_PID"
-xdotool mousemove 215 850
-check "the eleventh horizontal move ends the saver" ends 5
+# The eleventh, over the message box: one count for the whole desk.
+geometry "$BOX"
+xdotool mousemove $((WX + WW / 2)) $((WY + WH / 2))
+check "the eleventh horizontal move, over the message, ends the saver" ends 5
 
 # --- The settings dialog and the registry -------------------------------------
 # The dialog's places (CLIENT, RAYS_TAB, ...), px, click and look_at are
@@ -251,10 +275,12 @@ sound_server_stop
 check "the sound server is gone" bash -c '! pactl info >/dev/null 2>&1'
 unset PULSE_SERVER
 run_scr /s
-check "without a sound server the saver says \"Couldn't open the mixer.\"" dismiss_message "Couldn't open the mixer."
+check "without a sound server the saver says \"Couldn't open the mixer.\"" wait_message "Couldn't open the mixer."
 check "... and nothing else" [ "$(messages | wc -l)" -eq 1 ]
 check "... and still runs" running "$PROGRAM_PID"
+sleep 0.5
 xdotool key a
-check "... and ends on a key" ends 5
+check "... and the key \"a\" ends it while the message stands" ends 5
+echo "note: the key ended the saver in ${EXIT_MS:-?} ms"
 
 finish

@@ -1,6 +1,6 @@
 # The saver with a real sound server, for tests/real/pulse_saver_*.sh (sourced
-# after lib.sh): message boxes counted and answered, and the screen watched
-# for the first lit picture.
+# after lib.sh): message boxes over the saver waited for, and the screen
+# watched for the first lit picture.
 
 WATCH=$T/watch.out
 
@@ -56,15 +56,30 @@ message_within() {
     return 1
 }
 
-# boxes_answered SECONDS: answers each box that shows with Return until none
-# comes for that long; sets BOXES to how many there were.
-boxes_answered() {
+# A box over the saver holds nothing: the user's key, click or eleventh
+# horizontal move ends the run, and a box nobody answers closes by itself
+# after 30 s.
+BOX_SECONDS=30
+# box_gone_within SECONDS: waits for the box standing now to close (the
+# next may take its place at once); sets BOX_MS, how long it stood from the
+# call.
+box_gone_within() {
+    local i t box
+    t=$(now_ms)
+    box=$(message_box) || { BOX_MS=0; return 0; }
+    for i in $(seq $(($1 * 10))); do
+        [ "$(message_box)" = "$box" ] || { BOX_MS=$(($(now_ms) - t)); return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+# boxes_unanswered: lets each box close by itself until no other comes
+# within 2 s; sets BOXES to how many there were.
+boxes_unanswered() {
     BOXES=0
-    while message_within "$1"; do
+    while message_within 2; do
         BOXES=$((BOXES + 1))
-        sleep 0.2  # drawn and focused
-        xdotool key Return
-        sleep 0.3
+        box_gone_within $((BOX_SECONDS + 5)) || { fail "an unanswered box closes by itself"; return; }
         [ "$BOXES" -lt 5 ] || break
     done
 }
@@ -83,6 +98,15 @@ keeps_running() {
     running "$PROGRAM_PID" && [ "$(program_wakeups)" -ge $((before + 10)) ] && ! message_box >/dev/null
 }
 
+# keeps_running_under_box: the loop runs on (it waits in the box) and the box
+# still stands.
+keeps_running_under_box() {
+    local before
+    before=$(program_wakeups)
+    sleep 0.5
+    running "$PROGRAM_PID" && [ "$(program_wakeups)" -ge $((before + 10)) ] && message_box >/dev/null
+}
+
 # start_saver: "gyrobloom /s" shows its window within 2 s; sets SAVER_MS.
 start_saver() {
     local t
@@ -94,9 +118,10 @@ start_saver() {
     fi
     SAVER_MS=$(($(now_ms) - t))
 }
-# key_ends WHAT: a key ends the saver within a second.
+# key_ends WHAT [KEY]: a key (space unless given) ends the saver within a
+# second.
 key_ends() {
-    xdotool key space
+    xdotool key "${2:-space}"
     if wait_for_exit "$PROGRAM_PID" 1; then pass "$1: a key ends the saver (in $EXIT_MS ms)"; else fail "$1: a key ends the saver within 1 s"; kill "$PROGRAM_PID"; fi
 }
 # no_message_after SECONDS: still no box once that long has passed.
