@@ -8,7 +8,7 @@
 #
 # Usage (as root: it installs a package and makes a throw-away user, since
 # XScreenSaver launches no hacks for root):
-#   tests/package/package_test.sh DEB XPROBE [SCREENSHOT_DIR]
+#   tests/package/package_test.sh DEB [SCREENSHOT_DIR]
 #
 # One package test runs at a time on a machine (/tmp/gyrobloom-package.lock)
 # and every apt-get takes /tmp/apt.lock, so that other users of apt wait
@@ -16,8 +16,7 @@
 # runtime directory are removed at the end.
 
 DEB=$(realpath "${1:?path of the .deb}")
-XPROBE=$(realpath "${2:?path of gyrobloom_xprobe}")
-SHOTS=$(realpath "${3:-$(dirname "$DEB")}")
+SHOTS=$(realpath "${2:-$(dirname "$DEB")}")
 source "$(dirname "$0")/../real/lib.sh" /usr/bin/gyrobloom "$SHOTS"
 
 [ "$(id -u)" -eq 0 ] || { echo "the package test needs root"; exit 1; }
@@ -152,7 +151,7 @@ version=$(dpkg-deb -f "$DEB" Version)
 check "changelog.gz is the native changelog of version $version ($(zcat /usr/share/doc/gyrobloom/changelog.gz | head -n1))" \
     bash -c 'zcat /usr/share/doc/gyrobloom/changelog.gz | head -n1 | grep -q "^gyrobloom ($1) "' _ "$version"
 
-start_xvfb
+start_x_server
 check "gyrobloom is on PATH ($(command -v gyrobloom))" [ "$(command -v gyrobloom)" = /usr/bin/gyrobloom ]
 ( cd / && gyrobloom /p 1 )
 status=$?
@@ -166,31 +165,19 @@ mkdir -p "$T/user" "$RUNTIME"
 chown "$TEST_USER:" "$T/user" "$RUNTIME"
 chmod 700 "$RUNTIME"
 chmod 755 "$T"
-# The user's session: its own runtime directory and bus, and none of the
-# private sound server that lib.sh points this script at (PULSE_SERVER,
-# PULSE_RUNTIME_PATH), or the user's server could not make its directory
-# and every client would look for it in root's temporary directory.
+# The user's session: its own runtime directory, bus and sound server. The
+# daemons run without the script's PULSE_SERVER and PULSE_RUNTIME_PATH, so
+# that their hacks find the sound server where a session has it,
+# $XDG_RUNTIME_DIR/pulse/native.
 as_user() {
     runuser -u "$TEST_USER" -- env -u PULSE_SERVER -u PULSE_RUNTIME_PATH HOME="$T/user" DISPLAY="$DISPLAY" XDG_RUNTIME_DIR="$RUNTIME" \
         DBUS_SESSION_BUS_ADDRESS="unix:path=$RUNTIME/bus" GSETTINGS_BACKEND=keyfile NO_AT_BRIDGE=1 "$@"
 }
-# The sound server where a session has it, $XDG_RUNTIME_DIR/pulse/native.
-as_user mkdir -m 700 "$RUNTIME/pulse"
-as_user pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit -n --use-pid-file=no --log-target=stderr \
-    -L "module-native-protocol-unix auth-anonymous=1 socket=$RUNTIME/pulse/native" \
-    -L 'module-null-sink sink_name=test_sink' -L 'module-null-source source_name=test_source' 2>"$T/pulse.log" &
-PIDS+=($!)
-for i in $(seq 100); do as_user pactl info >/dev/null 2>&1 && break; sleep 0.05; done
+export XDG_RUNTIME_DIR=$RUNTIME SOUND_SERVER_AS=$TEST_USER
+start_sound_server
 # Without it every daemon check below would only see a hack with no sound.
-if ! check "the user's sound server answers at \$XDG_RUNTIME_DIR/pulse/native" as_user sh -c "pactl info >/dev/null 2>&1"; then
-    tail -n 5 "$T/pulse.log"
-fi
-as_user pactl set-default-sink test_sink
-as_user pactl set-default-source test_source
-sox -n -r 44100 -c 2 -b 16 "$T/music.wav" synth 30 sine 220 sine 277 sine 330 tremolo 2 90 vol 0.8 2>/dev/null
-chmod 644 "$T/music.wav"
-as_user paplay --latency-msec=20 "$T/music.wav" 2>/dev/null &
-PIDS+=($!)
+check "the user's sound server answers at \$XDG_RUNTIME_DIR/pulse/native" as_user sh -c "pactl info >/dev/null 2>&1"
+play_music 30
 as_user dbus-daemon --session --address="unix:path=$RUNTIME/bus" --nofork --nopidfile >"$T/dbus.log" 2>&1 &
 PIDS+=($!)
 for i in $(seq 50); do [ -S "$RUNTIME/bus" ] && break; sleep 0.05; done
@@ -217,11 +204,11 @@ hack_under() {
     local most=0 best_colours=0
     for i in 1 2 3 4 5; do
         sleep 0.5
-        eval "$("$XPROBE" look 0 0 1920 1080)"
+        look --save "$T/screen.png" 0 0 1920 1080
         [ "$colours" -gt "$best_colours" ] && best_colours=$colours
         if [ "$inside_lit" -gt "$most" ]; then
             most=$inside_lit
-            import -window root "$SHOTS/package-$daemon.png"
+            cp "$T/screen.png" "$SHOTS/package-$daemon.png"
         fi
     done
     # Several colours: rays from the colour wheel, not a flat fill.

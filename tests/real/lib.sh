@@ -123,8 +123,6 @@ start_x_server() {
     [ -s "$fifo" ] || give_up "Xvfb starts ($(tail -n 3 "$T/xvfb.log"))"
     export DISPLAY=:$(head -n1 "$fifo")
 }
-# The package test's name for it.
-start_xvfb() { start_x_server "$@"; }
 
 # --- The sound server --------------------------------------------------------
 
@@ -188,11 +186,13 @@ make_sound() {
 }
 
 # play NAME [DEVICE]: plays a test sound in the background (to the default
-# output unless a device is named); sets PLAY_PID and PLAY_MS (its start).
+# output unless a device is named), as the sound server's user; sets
+# PLAY_PID and PLAY_MS (its start).
 play() {
     make_sound "$1"
+    as_sound_user
     PLAY_MS=$(now_ms)
-    paplay --latency-msec=20 ${2:+--device=$2} "$SOUND" 2>/dev/null &
+    "${AS_SOUND_USER[@]}" paplay --latency-msec=20 ${2:+--device=$2} "$SOUND" 2>/dev/null &
     PLAY_PID=$!
     PIDS+=($PLAY_PID)
 }

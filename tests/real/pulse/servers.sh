@@ -12,6 +12,10 @@
 # The caller sets XDG_RUNTIME_DIR (a private, mode 700 directory) and
 # SOUND_LOG_DIR before sound_server_start, and stops the server with
 # sound_server_stop (or kills SOUND_SERVER_PIDS and SOUND_BUS_PID) on exit.
+#
+# SOUND_SERVER_AS=USER runs the server, and the test sounds, as that user (a
+# desktop user's session has its own; only root can do this): XDG_RUNTIME_DIR
+# is then that user's runtime directory, and the server's HOME the user's.
 
 SOUND_SERVER=${GYROBLOOM_SOUND_SERVER:-pulseaudio}
 SOUND_SERVER_PIDS=()
@@ -35,6 +39,18 @@ sound_server_env() {
     export PULSE_SERVER=unix:$PULSE_RUNTIME_PATH/native
     unset PULSE_SINK PULSE_SOURCE
     mkdir -p "$PULSE_RUNTIME_PATH" && chmod 700 "$PULSE_RUNTIME_PATH"
+    [ -z "${SOUND_SERVER_AS:-}" ] || chown "$SOUND_SERVER_AS:" "$PULSE_RUNTIME_PATH"
+}
+
+# as_sound_user: sets AS_SOUND_USER, the words that run a command as
+# SOUND_SERVER_AS, or as the script's own user, with no DISPLAY either way.
+# setpriv and env each exec what follows, so "${AS_SOUND_USER[@]}" COMMAND &
+# leaves the command's own PID in $! (to signal and to stop).
+as_sound_user() {
+    AS_SOUND_USER=(env -u DISPLAY)
+    [ -n "${SOUND_SERVER_AS:-}" ] || return 0
+    AS_SOUND_USER=(setpriv --reuid="$SOUND_SERVER_AS" --regid="$SOUND_SERVER_AS" --init-groups
+        env -u DISPLAY HOME="$(getent passwd "$SOUND_SERVER_AS" | cut -d: -f6)" USER="$SOUND_SERVER_AS")
 }
 
 sound_server_answers() { pactl info >/dev/null 2>&1; }
@@ -57,11 +73,12 @@ sound_wait() {
 sound_server_start() {
     local log=${SOUND_LOG_DIR:?}/$SOUND_SERVER.log module
     sound_server_env
+    as_sound_user
     case $SOUND_SERVER in
     pulseaudio)
         local args=(-L "module-native-protocol-unix auth-anonymous=1 socket=$PULSE_RUNTIME_PATH/native")
         for module in "$@"; do args+=(-L "$module"); done
-        env -u DISPLAY pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit -n --use-pid-file=no \
+        "${AS_SOUND_USER[@]}" pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit -n --use-pid-file=no \
             --log-target=stderr "${args[@]}" >/dev/null 2>>"$log" &
         SOUND_SERVER_PIDS=($!)
         sound_wait 10 sound_server_answers || return 1
@@ -69,14 +86,14 @@ sound_server_start() {
     pipewire)
         # The session bus outlives a restart of the server, as a desktop's does.
         if [ -z "$SOUND_BUS_PID" ]; then
-            dbus-daemon --session --address="unix:path=$XDG_RUNTIME_DIR/bus" --nofork --nopidfile \
+            "${AS_SOUND_USER[@]}" dbus-daemon --session --address="unix:path=$XDG_RUNTIME_DIR/bus" --nofork --nopidfile \
                 >/dev/null 2>>"$log" &
             SOUND_BUS_PID=$!
             export DBUS_SESSION_BUS_ADDRESS=unix:path=$XDG_RUNTIME_DIR/bus
             sound_wait 5 test -S "$XDG_RUNTIME_DIR/bus" || return 1
         fi
         rm -rf "${XDG_STATE_HOME:-$HOME/.local/state}/wireplumber"  # what a killed one left half-written
-        env -u DISPLAY pipewire >/dev/null 2>>"$log" &
+        "${AS_SOUND_USER[@]}" pipewire >/dev/null 2>>"$log" &
         SOUND_SERVER_PIDS=($!)
         sound_wait 5 test -S "$XDG_RUNTIME_DIR/pipewire-0" || return 1
         # No cameras or Bluetooth to look for: each costs WirePlumber a
@@ -85,9 +102,9 @@ sound_server_start() {
         mkdir -p "$wp_conf/main.lua.d" "$wp_conf/bluetooth.lua.d"
         echo 'libcamera_monitor.enabled = false; v4l2_monitor.enabled = false' >"$wp_conf/main.lua.d/51-tests.lua"
         echo 'bluez_monitor.enabled = false' >"$wp_conf/bluetooth.lua.d/51-tests.lua"
-        env -u DISPLAY wireplumber >/dev/null 2>>"$log" &
+        "${AS_SOUND_USER[@]}" wireplumber >/dev/null 2>>"$log" &
         SOUND_SERVER_PIDS+=($!)
-        env -u DISPLAY pipewire-pulse >/dev/null 2>>"$log" &
+        "${AS_SOUND_USER[@]}" pipewire-pulse >/dev/null 2>>"$log" &
         SOUND_SERVER_PIDS+=($!)
         sound_wait 10 sound_server_answers || return 1
         # Without a device of its own pipewire-pulse makes up a dummy output;
