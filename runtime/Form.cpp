@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "runtime/MonitorFanOut.h"
 #include "runtime/Platform.h"
 #include "runtime/base/Pen.h"
 #include "runtime/base/RuntimeError.h"
@@ -34,6 +35,13 @@ Form::Form(WindowSpec spec) : mSpec(std::move(spec)) {}
 
 Form::~Form() {
     if (gUnattended == this) gUnattended = nullptr;
+    mFanOut.reset();
+}
+
+Canvas& Form::Drawing() {
+    WindowBackend& window = Window();  // loads the form first
+    if (mFanOut) return *mFanOut;
+    return window.Surface();
 }
 
 void Form::Load() {
@@ -43,6 +51,7 @@ void Form::Load() {
     mScale = UnitScale(App().Screen());
     mLoading = true;
     mWindow = App().CreateWindow(mSpec, *this, mScale);
+    if (mSpec.everyMonitor) mFanOut = std::make_unique<MonitorFanOut>(*this, *mWindow, mSpec, mScale);
     mLoading = false;
     if (mSpec.unattended) gUnattended = this;
     mDrawWidth = 1;
@@ -57,13 +66,16 @@ WindowBackend& Form::Window() {
 
 void Form::Show() {
     Load();
-    if (mWindow) mWindow->Show();
+    if (!mWindow) return;
+    mWindow->Show();
+    if (mFanOut) mFanOut->Follow();
 }
 
 void Form::Unload() {
     if (!mWindow) return;
     Form_Unload();
     if (gUnattended == this) gUnattended = nullptr;
+    mFanOut.reset();
     mWindow.reset();
 }
 
@@ -104,10 +116,10 @@ void Form::Height(Single value) {
     SetGeometry(r);
 }
 
-void Form::Cls() { Window().Surface().Cls(); }
+void Form::Cls() { Drawing().Cls(); }
 
 void Form::Line(Single x1, Single y1, Single x2, Single y2, Long color) {
-    Window().Surface().Line(x1, y1, x2, y2, color);
+    Drawing().Line(x1, y1, x2, y2, color);
 }
 
 void Form::DrawWidth(Integer width) {
@@ -116,14 +128,14 @@ void Form::DrawWidth(Integer width) {
 
 bool Form::TryDrawWidth(Integer width) {
     if (width < 1) return false;
-    Window().Surface().DrawWidth(width);
+    Drawing().DrawWidth(width);
     mDrawWidth = width;
     return true;
 }
 
 void Form::DrawStyle(Integer style) {
     if (style < kMinDrawStyle || style > kMaxDrawStyle) Raise(kErrInvalidProperty);
-    Window().Surface().DrawStyle(style);
+    Drawing().DrawStyle(style);
     mDrawStyle = style;
 }
 

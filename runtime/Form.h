@@ -11,6 +11,8 @@
 
 namespace vb {
 
+class MonitorFanOut;
+
 class Form : public WindowEvents {
 public:
     explicit Form(WindowSpec spec);
@@ -82,9 +84,13 @@ private:
     PixelRect Geometry();
     void SetGeometry(const PixelRect& rect);
 
+    // What drawing statements draw on: the window, or every monitor's.
+    Canvas& Drawing();
+
     WindowSpec mSpec;
     UnitScale mScale;
     std::unique_ptr<WindowBackend> mWindow;
+    std::unique_ptr<MonitorFanOut> mFanOut;
     Integer mDrawWidth = 1;
     Integer mDrawStyle = 0;
     bool mLoading = false;

@@ -2,6 +2,7 @@
 
 #include "runtime/Form.h"
 
+#include <algorithm>
 #include <cassert>
 #include <chrono>
 #include <cstdio>
@@ -19,6 +20,20 @@ public:
 std::unique_ptr<MessageWindow> Platform::ShowMessage(const std::string& text, MessageInput&) {
     MsgBox(text);
     return std::make_unique<AnsweredMessage>();
+}
+
+std::vector<PixelRect> Platform::Monitors() const {
+    const ScreenMetrics screen = Screen();
+    return {PixelRect{0, 0, screen.widthPx, screen.heightPx}};
+}
+
+void Platform::NotifyMonitorsChanged() {
+    // An observer may go while the others follow (a window closed with its
+    // monitor): the list is walked as it stands after each.
+    const std::vector<MonitorObserver*> observers = mMonitorObservers;
+    for (MonitorObserver* observer : observers)
+        if (std::find(mMonitorObservers.begin(), mMonitorObservers.end(), observer) != mMonitorObservers.end())
+            observer->MonitorsChanged();
 }
 
 double Platform::NowMs() const {

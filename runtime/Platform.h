@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "runtime/base/CppFailure.h"
 #include "runtime/base/RandomSource.h"
@@ -42,6 +43,13 @@ public:
     virtual ~MessageWindow() = default;
     // Closed by the box's own button or by the window system.
     virtual bool Closed() const = 0;
+};
+
+// Told when the desk's monitors came, went or changed.
+class MonitorObserver {
+public:
+    virtual ~MonitorObserver() = default;
+    virtual void MonitorsChanged() = 0;
 };
 
 // How long a message over an unattended window (WindowSpec::unattended)
@@ -83,10 +91,18 @@ public:
     virtual std::uint32_t ClockSeed();
     // The screen the program's windows open on.
     virtual ScreenMetrics Screen() const = 0;
+    // The desk's monitors in desk pixels (the coordinates of window
+    // geometry), the primary first. By default the one screen.
+    virtual std::vector<PixelRect> Monitors() const;
     virtual std::unique_ptr<WindowBackend> CreateWindow(const WindowSpec& spec, WindowEvents& events,
                                                         const UnitScale& scale) = 0;
 
     RandomSource& Random() { return mRandom; }
+    // A backend calls this when monitors come, go or change; every observer
+    // then follows.
+    void NotifyMonitorsChanged();
+    void Observe(MonitorObserver* observer) { mMonitorObservers.push_back(observer); }
+    void Forget(MonitorObserver* observer) { std::erase(mMonitorObservers, observer); }
     // A failure report went up: however the run ends from now on, it failed
     // (End gives status 1 for 0).
     void MarkRunFailed() { mRunFailed = true; }
@@ -95,6 +111,7 @@ public:
 private:
     RandomSource mRandom;
     bool mRunFailed = false;
+    std::vector<MonitorObserver*> mMonitorObservers;
 };
 
 // The installed backend. Asserts when none is installed.

@@ -13,6 +13,10 @@ namespace vb {
 
 class DialogControls;
 
+struct PixelRect {
+    int left = 0, top = 0, width = 0, height = 0;  // logical pixels
+};
+
 // Design-time properties of a window.
 struct WindowSpec {
     std::string caption;
@@ -25,10 +29,12 @@ struct WindowSpec {
     // Nobody may be there to answer a box (the full-screen saver): a message
     // shown while the window is loaded never holds the run (MsgBox).
     bool unattended = false;
-};
-
-struct PixelRect {
-    int left = 0, top = 0, width = 0, height = 0;  // logical pixels
+    // Full-screen on every monitor (MonitorFanOut): the window itself covers
+    // the start screen, each other monitor gets one that shows the same.
+    bool everyMonitor = false;
+    // The monitor a full-screen window covers, in desk pixels; none (width 0)
+    // for the start screen.
+    PixelRect monitor{};
 };
 
 // The drawing surface. Coordinates are in drawing units (see Units.h). Pen

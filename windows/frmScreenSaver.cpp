@@ -1,5 +1,8 @@
 #include "windows/frmScreenSaver.h"
 
+#include <cmath>
+#include <cstdint>
+
 #include "runtime/base/RuntimeError.h"
 #include "startup/modSubs.h"
 
@@ -12,6 +15,7 @@ vb::WindowSpec SaverSpec() {
     spec.blankCursor = true;
     spec.backColor = 0;
     spec.unattended = true;
+    spec.everyMonitor = true;
     return spec;
 }
 }  // namespace
@@ -50,8 +54,12 @@ void frmScreenSaver::Form_MouseMove(vb::Integer, vb::Integer, vb::Single X, vb::
     // Only changes of the horizontal position count; a window system that
     // repeats the last position, or a purely vertical move, never ends the
     // saver.
-    if (X != vb::Single(mLastX)) {
-        mLastX = vb::CInt(X);
+    // Positions on the other monitors lie past the window's own range; they
+    // are kept modulo 65536 twips, which tells any two neighbouring positions
+    // apart.
+    const vb::Integer x = vb::Integer(std::int16_t(std::uint16_t(std::int32_t(std::lround(X)) & 0xFFFF)));
+    if (x != mLastX) {
+        mLastX = x;
         mMoveCount = vb::AddInt(mMoveCount, 1);
     }
     if (mMoveCount > 10) modSubs::ShutDown();

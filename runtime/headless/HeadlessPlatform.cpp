@@ -15,7 +15,7 @@ HeadlessWindow::~HeadlessWindow() = default;
 
 void HeadlessWindow::Show() {
     shown = true;
-    if (spec.fullScreen) geometry = {0, 0, screen.widthPx, screen.heightPx};
+    if (spec.fullScreen) geometry = spec.monitor.width > 0 ? spec.monitor : PixelRect{0, 0, screen.widthPx, screen.heightPx};
 }
 
 void HeadlessWindow::Cls() { ops.push_back({DrawOp::Cls}); }

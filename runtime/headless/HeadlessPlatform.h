@@ -117,6 +117,9 @@ public:
     char DecimalSeparator() const override { return decimalSeparator; }
     std::uint32_t ClockSeed() override { return clockSeed++; }
     ScreenMetrics Screen() const override { return screen; }
+    std::vector<PixelRect> Monitors() const override {
+        return monitors.empty() ? Platform::Monitors() : monitors;
+    }
     std::unique_ptr<WindowBackend> CreateWindow(const WindowSpec& spec, WindowEvents& events,
                                                 const UnitScale& scale) override;
 
@@ -136,6 +139,7 @@ public:
     std::string command;
     bool prevInstance = false;
     ScreenMetrics screen;
+    std::vector<PixelRect> monitors;  // none: the one screen
     char decimalSeparator = '.';
     std::uint32_t clockSeed = 12345;
     InMemorySettingsStore store;

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QLocale>
 #include <QScreen>
+#include <QTimer>
 
 #include <cassert>
 #include <cstdio>
@@ -17,6 +18,22 @@ namespace {
 
 
 QScreen* StartScreen() { return QGuiApplication::primaryScreen(); }
+
+PixelRect RectOf(const QScreen& screen) {
+    const QRect g = screen.geometry();
+    return {g.x(), g.y(), g.width(), g.height()};
+}
+
+// The screen a monitor's rectangle names: the one with that geometry, or
+// the one holding its centre; the primary for none.
+QScreen* ScreenFor(const PixelRect& monitor) {
+    if (monitor.width <= 0) return StartScreen();
+    const QRect wanted(monitor.left, monitor.top, monitor.width, monitor.height);
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen->geometry() == wanted) return screen;
+    if (QScreen* screen = QGuiApplication::screenAt(wanted.center())) return screen;
+    return StartScreen();
+}
 
 double RefreshRate() {
     QScreen* screen = StartScreen();
@@ -40,6 +57,36 @@ QtPlatform::QtPlatform(QApplication& app, std::unique_ptr<SettingsStore> setting
     // dialog was the last window to close.
     mApp.setQuitOnLastWindowClosed(false);
     mSinceStart.start();
+    WatchMonitors();
+}
+
+void QtPlatform::WatchMonitors() {
+    mMonitorWatch = std::make_unique<QObject>();
+    QObject* context = mMonitorWatch.get();
+    // Told after the event that changed them, once Qt's own list is settled
+    // (a removed screen is still listed while its signal runs).
+    auto changed = [this, context] {
+        QTimer::singleShot(0, context, [this] { ForwardToProgram([&] { NotifyMonitorsChanged(); }); });
+    };
+    auto watch = [context, changed](QScreen* screen) {
+        QObject::connect(screen, &QScreen::geometryChanged, context, changed);
+    };
+    for (QScreen* screen : QGuiApplication::screens()) watch(screen);
+    QObject::connect(&mApp, &QGuiApplication::screenAdded, context, [watch, changed](QScreen* screen) {
+        watch(screen);
+        changed();
+    });
+    QObject::connect(&mApp, &QGuiApplication::screenRemoved, context, changed);
+    QObject::connect(&mApp, &QGuiApplication::primaryScreenChanged, context, changed);
+}
+
+std::vector<PixelRect> QtPlatform::Monitors() const {
+    std::vector<PixelRect> monitors;
+    QScreen* primary = StartScreen();
+    if (primary) monitors.push_back(RectOf(*primary));
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen != primary) monitors.push_back(RectOf(*screen));
+    return monitors;
 }
 
 QtPlatform::QtPlatform(QApplication& app, std::unique_ptr<SettingsStore> settings)
@@ -106,7 +153,7 @@ ScreenMetrics QtPlatform::Screen() const {
 std::unique_ptr<WindowBackend> QtPlatform::CreateWindow(const WindowSpec& spec, WindowEvents& events,
                                                         const UnitScale& scale) {
     if (spec.dialog) return CreateDialogWindow(spec, events, scale);
-    auto window = std::make_unique<QtDrawingWindow>(spec, events, scale, StartScreen(), mNativeSurfaces);
+    auto window = std::make_unique<QtDrawingWindow>(spec, events, scale, ScreenFor(spec.monitor), mNativeSurfaces);
     mPacer.Track(window->Widget());
     return window;
 }

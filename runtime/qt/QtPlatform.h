@@ -20,8 +20,9 @@
 //    pixel, device pixel ratio);
 //  - CreateWindow: drawing windows (QtDrawingWindow) and dialogs built from
 //    their layout (QtDialog).
-// Not implemented: windows spanning several screens; the saver covers the
-// primary screen only.
+//  - Monitors: Qt's screens; a full-screen window covers the screen its
+//    WindowSpec::monitor names (the primary when none).
+// Not implemented: one window spanning several screens.
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -64,6 +65,9 @@ public:
     SettingsStore& Settings() override;
     char DecimalSeparator() const override;
     ScreenMetrics Screen() const override;
+    // Qt's screens, the primary first; their coming, going and changing is
+    // passed on (NotifyMonitorsChanged) once Qt has settled.
+    std::vector<PixelRect> Monitors() const override;
     std::unique_ptr<WindowBackend> CreateWindow(const WindowSpec& spec, WindowEvents& events,
                                                 const UnitScale& scale) override;
 
@@ -76,6 +80,8 @@ public:
     static std::string JoinArguments(const QStringList& arguments);
 
 private:
+    void WatchMonitors();
+
     // Dialog windows go through here alone.
     std::unique_ptr<WindowBackend> CreateDialogWindow(const WindowSpec& spec, WindowEvents& events,
                                                       const UnitScale& scale);
@@ -85,6 +91,8 @@ private:
     InstanceLock mInstanceLock;
     QtFramePacer mPacer;
     QtNativeSurfaceFactory mNativeSurfaces;
+    // The connections to Qt's screen signals live as long as this.
+    std::unique_ptr<QObject> mMonitorWatch;
     QElapsedTimer mSinceStart;
     long mSteps = 0;
 };
