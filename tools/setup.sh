@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev libpulse-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool x11-utils imagemagick fonts-dejavu-core
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   pulseaudio pulseaudio-utils sox espeak-ng
   libx11-dev dpkg-dev python3
   xscreensaver xscreensaver-data mate-screensaver libglib2.0-bin dbus desktop-file-utils

@@ -7,7 +7,8 @@
 # ($T), so that neither the settings nor the single-instance lock of a real
 # session are touched, and from here:
 #
-#   start_x_server [WxH]       its own X server
+#   start_x_server [WxH] [--monitors WxH,...]
+#                              its own X server, of one monitor or several
 #   start_sound_server ...     its own sound server (PulseAudio or PipeWire)
 #   sound NAME, play, play_music
 #                              the test sounds, played into that server
@@ -107,22 +108,132 @@ now_us() { date +%s%6N; }
 
 # --- The X server ------------------------------------------------------------
 
-# start_x_server [WIDTHxHEIGHT]: an X server with one screen of that size
-# (1920x1080 unless given) on a free display; exports DISPLAY. Xvfb, with
-# -noreset to keep the pointer where a test put it when the last client
-# goes, and a white root window, so that a window covering it shows.
+# start_x_server [WIDTHxHEIGHT] [--monitors WxH,WxH...]: an X server with one
+# screen of that size (1920x1080 unless given) on a free display; exports
+# DISPLAY. Its root window is white, so that a window covering it shows.
+#
+# Xvfb, with -noreset to keep the pointer where a test put it when the last
+# client goes. With --monitors the screen is a desk of monitors of those
+# sizes, side by side from left to right with their tops level, the first
+# the primary: Xvfb cannot split its screen, so this is Xorg with the dummy
+# driver at the desk's size, split with xrandr --setmonitor. It sets
+# MONITORS (each monitor as "X Y W H", the primary first) and MONITOR_NAMES
+# (the names xrandr knows them by: LEFT, then MIDDLE..., then RIGHT).
 start_x_server() {
-    local fifo=$T/display i
+    local size=1920x1080 monitors=""
+    while [ $# -gt 0 ]; do
+        case $1 in
+        --monitors) monitors=$2; shift 2 ;;
+        *) size=$1; shift ;;
+        esac
+    done
+    MONITORS=() MONITOR_NAMES=()
+    if [ -z "$monitors" ]; then
+        x_server_on_free_display Xvfb Xvfb -screen 0 "${size}x24" -noreset -wr -nolisten tcp
+        MONITORS=("0 0 ${size%x*} ${size#*x}")
+        return
+    fi
+    local width=0 height=0 w h
+    for size in ${monitors//,/ }; do
+        w=${size%x*} h=${size#*x}
+        MONITORS+=("$width 0 $w $h")
+        width=$((width + w))
+        [ "$h" -gt "$height" ] && height=$h
+    done
+    write_xorg_config "$width" "$height"
+    x_server_on_free_display Xorg Xorg -config "$T/xorg.conf" -configdir "$T/xorg.conf.d" \
+        -logfile "$T/xorg.log" -noreset -nolisten tcp -novtswitch
+    split_screen
+    xsetroot -solid white || give_up "the root window turns white (xsetroot)"
+}
+
+# x_server_on_free_display NAME COMMAND...: starts the X server on the first
+# free display (it writes the number on descriptor 3), waits up to 10 s for
+# it and exports DISPLAY.
+x_server_on_free_display() {
+    local name=$1 fifo=$T/display i
+    shift
+    command -v "$1" >/dev/null || give_up "$name is installed (tools/setup.sh installs it)"
     rm -f "$fifo"
-    Xvfb -displayfd 3 -screen 0 "${1:-1920x1080}x24" -noreset -wr -nolisten tcp 3>"$fifo" 2>"$T/xvfb.log" &
+    "$@" -displayfd 3 3>"$fifo" 2>"$T/$name.err" &
     PIDS+=($!)
-    for i in $(seq 100); do
+    for i in $(seq 200); do
         [ -s "$fifo" ] && break
         sleep 0.05
     done
-    [ -s "$fifo" ] || give_up "Xvfb starts ($(tail -n 3 "$T/xvfb.log"))"
+    [ -s "$fifo" ] || give_up "$name starts ($(tail -n 3 "$T/$name.err" | paste -sd '|'))"
     export DISPLAY=:$(head -n1 "$fifo")
 }
+
+# write_xorg_config WIDTH HEIGHT: a configuration for Xorg with the dummy
+# driver and one output, DUMMY0, showing a mode of exactly that size, and
+# no input devices (XTEST's own keyboard and pointer remain, for xdotool).
+write_xorg_config() {
+    local w=$1 h=$2
+    # Blanking in the proportions of a monitor's usual timings (the driver
+    # takes narrow blanking for reduced blanking, which it refuses); a
+    # pixel clock of at most 297 MHz, at whatever refresh rate that gives.
+    local htotal=$((w + w * 7 / 48)) vtotal=$((h + h / 24))
+    local clock_khz=$((htotal * vtotal * 60 / 1000))
+    [ "$clock_khz" -le 297000 ] || clock_khz=297000
+    mkdir -p "$T/xorg.conf.d"
+    cat >"$T/xorg.conf" <<CONF
+Section "ServerFlags"
+    Option "AutoAddDevices" "false"
+    Option "AutoAddGPU" "false"
+EndSection
+Section "Device"
+    Identifier "card"
+    Driver "dummy"
+    VideoRam 256000
+EndSection
+Section "Monitor"
+    Identifier "monitor"
+    HorizSync 1.0 - 1000.0
+    VertRefresh 1.0 - 200.0
+    Modeline "desk" $((clock_khz / 1000)).$(printf %03d $((clock_khz % 1000))) $w $((w + w * 11 / 240)) $((w + w * 11 / 160)) $htotal $h $((h + 4)) $((h + 9)) $vtotal
+EndSection
+Section "Screen"
+    Identifier "screen"
+    Device "card"
+    Monitor "monitor"
+    DefaultDepth 24
+    SubSection "Display"
+        Depth 24
+        Modes "desk"
+    EndSubSection
+EndSection
+CONF
+}
+
+# split_screen: makes MONITORS the X server's monitors (xrandr
+# --setmonitor), the first holding the output, which makes it the primary.
+split_screen() {
+    local count=${#MONITORS[@]} i x y w h
+    for i in $(seq 0 $((count - 1))); do
+        if [ "$i" -eq 0 ]; then MONITOR_NAMES+=(LEFT)
+        elif [ "$i" -eq $((count - 1)) ]; then MONITOR_NAMES+=(RIGHT)
+        elif [ "$count" -eq 3 ]; then MONITOR_NAMES+=(MIDDLE)
+        else MONITOR_NAMES+=("MIDDLE$i")
+        fi
+    done
+    for i in $(seq $((count - 1)) -1 0); do
+        read -r x y w h <<<"${MONITORS[$i]}"
+        xrandr --setmonitor "${MONITOR_NAMES[$i]}" "$w/$(millimetres "$w")x$h/$(millimetres "$h")+$x+$y" \
+            "$([ "$i" -eq 0 ] && echo DUMMY0 || echo none)" >>"$T/xrandr.err" 2>&1 ||
+            give_up "xrandr makes monitor ${MONITOR_NAMES[$i]} ($(tail -n 2 "$T/xrandr.err" | paste -sd '|'))"
+    done
+    local listed
+    listed=$(xrandr --listmonitors | head -n1)
+    [ "$listed" = "Monitors: $count" ] || give_up "the X server lists $count monitors (xrandr says \"$listed\")"
+}
+
+# millimetres PIXELS: their length at 96 dots per inch.
+millimetres() { echo $((($1 * 254 + 480) / 960)); }
+
+# remove_monitor NAME: takes the monitor away while clients run, as when
+# one is unplugged.
+remove_monitor() { xrandr --delmonitor "$1"; }
 
 # --- The sound server --------------------------------------------------------
 
@@ -206,8 +317,9 @@ play_music() { play "music-$1" "${2:-}"; }
 # and sets, for the rectangle (the whole screen unless given): inside_lit
 # (pixels not black), colours (their distinct colours), left top right
 # bottom (their bounding box in the rectangle, -1 when none), mean (the mean
-# brightness, 0 black to 1000 white), sum (a checksum of its pixels), and
-# outside_changed (pixels outside it that are not the white root window),
+# brightness, 0 black to 1000 white), sum (a checksum of its pixels), white
+# (its pixels that show the white root window), outside_changed (pixels
+# outside it that are not the white root window),
 # pointer (the pointer's visible pixels, wherever it is). --save FILE keeps
 # the rectangle as read in a PNG file.
 look() {
@@ -217,7 +329,27 @@ look() {
     eval "$numbers"
 }
 
+# look_at_monitor I: look at monitor I of MONITORS (0 the primary).
+look_at_monitor() {
+    # shellcheck disable=SC2086  # "X Y W H"
+    look ${MONITORS[$1]}
+}
+
+# near A B TOLERANCE: true when |A - B| <= TOLERANCE.
+near() { local d=$(($1 - $2)); [ ${d#-} -le "$3" ]; }
+
+# centred_on X Y: true when the lit box of the last look is centred there,
+# to within 3 pixels (the rounding of a mirror image and of a round cap).
+centred_on() { [ "$left" -ge 0 ] && near $(((left + right) / 2)) "$1" 3 && near $(((top + bottom) / 2)) "$2" 3; }
+
 # --- The program -------------------------------------------------------------
+
+# The user's settings: a mirrored picture that never switches its effects,
+# so that it is symmetric about the centre of whatever it is drawn on.
+write_mirrored_settings() {
+    mkdir -p "$HOME/.config/Gyrobloom"
+    printf '[Settings]\nMirror=True\nRandom=False\n' >"$HOME/.config/Gyrobloom/Gyrobloom.ini"
+}
 
 # start_program ARGS...: runs the program under test in the background;
 # sets PROGRAM_PID.

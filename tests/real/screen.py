@@ -22,8 +22,9 @@
             left top right bottom
                              the lit pixels' bounding box, in the
                              rectangle's coordinates (-1 when none is lit)
-            outside_changed  pixels outside that are not white (the test
-                             server's root window)
+            white            pixels inside that are white (the test
+                             server's root window showing)
+            outside_changed  pixels outside that are not white
             mean             the mean brightness inside, 0 (black) to 1000
                              (white)
             sum              a checksum (CRC-32) of the pixels inside
@@ -276,9 +277,9 @@ def look(args):
     mean = brightness * 1000 // (area * 3 * 255) if area else 0
     if save:
         write_png(save, max(x1 - x0, 0), len(rows), rows)
-    print("inside_lit=%d colours=%d left=%d top=%d right=%d bottom=%d outside_changed=%d mean=%d sum=%d pointer=%d"
-          % (inside_lit, len(colours), left, top, right, bottom, not_white - not_white_inside, mean, crc,
-             pointer_pixels(screen.display)))
+    print("inside_lit=%d colours=%d left=%d top=%d right=%d bottom=%d white=%d outside_changed=%d mean=%d sum=%d "
+          "pointer=%d" % (inside_lit, len(colours), left, top, right, bottom, area - not_white_inside,
+                          not_white - not_white_inside, mean, crc, pointer_pixels(screen.display)))
 
 
 def main():

@@ -1,18 +1,11 @@
 # The hack's side of the X11 backend's real tests, sourced after
 # tests/real/lib.sh: the windows a screen-saver daemon would hand the hack
-# (held by gyrobloom_xprobe), the hack's runs, and where its picture stands.
+# (held by gyrobloom_xprobe) and the hack's runs.
 #
 # Usage: source hack.sh XPROBE   (the path of gyrobloom_xprobe)
 
 XPROBE=${1:?path of gyrobloom_xprobe}
 HACK=$GYROBLOOM
-
-# The user's settings: a mirrored picture that never switches its effects,
-# so that it is symmetric about the centre of whatever it is drawn on.
-write_mirrored_settings() {
-    mkdir -p "$HOME/.config/Gyrobloom"
-    printf '[Settings]\nMirror=True\nRandom=False\n' >"$HOME/.config/Gyrobloom/Gyrobloom.ini"
-}
 
 # open_window X Y W H: a black window to hand the hack, held by an xprobe
 # that takes commands on a pipe; sets WINDOW (its id) and WINDOW_RECT.
@@ -58,10 +51,3 @@ start_hack() {
     HACK_PID=$!
     PIDS+=($HACK_PID)
 }
-
-# near A B TOLERANCE: true when |A - B| <= TOLERANCE.
-near() { local d=$(($1 - $2)); [ ${d#-} -le "$3" ]; }
-
-# centred_on X Y: true when the lit box of the last look is centred there,
-# to within 3 pixels (the rounding of a mirror image and of a round cap).
-centred_on() { [ "$left" -ge 0 ] && near $(((left + right) / 2)) "$1" 3 && near $(((top + bottom) / 2)) "$2" 3; }
