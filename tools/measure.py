@@ -12,10 +12,13 @@ qix), and beside gyrobloom-hack, each run in the same conditions.
                beside PROGRAM)
   --no-peers   leave out cava and qix (they are installed when missing)
   --only ROWS  a comma-separated subset of the rows:
-               latency,1080,1080-silent,2160,4320,heavy,cava,qix,hack
+               latency,1080,1080-silent,2160,4320,heavy,cava,qix,hack,
+               xorg-1080,xorg-2x1080
 
 Every run gets its own X server (Xvfb at the row's size, on a display it
-picks itself), and all share one private PulseAudio server with a null
+picks itself; for the rows of monitors, Xorg with the dummy driver, split
+into monitors side by side with xrandr as tests/real/lib.sh does, which
+needs root), and all share one private PulseAudio server with a null
 output and input; the music is a swelling chord played into it. Processor
 use is the process's own user + system time over wall time, in percent of
 one core; the X server's is its own over the same time, apart (on X11 the
@@ -59,7 +62,9 @@ STATS_LINE = re.compile(r"^gyrobloom: (\S+) steps, (\S+) frames in (\S+)", re.MU
 # The table's rows in order. program: "saver" (gyrobloom /s, which counts its
 # steps and frames and ends on a key), "hack" (gyrobloom-hack -root, ended by
 # SIGTERM), or a peer, "cava" or "qix" (left out with --no-peers).
-Row = collections.namedtuple("Row", "key label program size music settings")
+# monitors: the sizes of the monitors side by side on an Xorg desk, or None
+# for one Xvfb screen.
+Row = collections.namedtuple("Row", "key label program size music settings monitors", defaults=(None,))
 ROWS = [
     Row("cava", "cava {cava}, terminal audio visualizer, 60 fps, music", "cava", "1920x1080", True, None),
     Row("qix", "XScreenSaver's qix on the 1920x1080 root window (no sound)", "qix", "1920x1080", False, None),
@@ -70,8 +75,14 @@ ROWS = [
     Row("4320", "`gyrobloom /s` 7680x4320, music", "saver", "7680x4320", True, "default"),
     Row("heavy", "`gyrobloom /s` 1920x1080, music, 100 rays, length 100, width 100, mirror",
         "saver", "1920x1080", True, "heavy"),
+    Row("xorg-1080", "`gyrobloom /s` 1920x1080 on Xorg (dummy driver), one monitor, music", "saver",
+        "1920x1080", True, "default", ("1920x1080",)),
+    Row("xorg-2x1080", "`gyrobloom /s` 3840x1080 on Xorg (dummy driver), two 1920x1080 monitors, music", "saver",
+        "3840x1080", True, "default", ("1920x1080", "1920x1080")),
 ]
-ROW_KEYS = ["latency", "1080", "1080-silent", "2160", "4320", "heavy", "cava", "qix", "hack"]  # as --help lists them
+ROW_KEYS = ["latency", "1080", "1080-silent", "2160", "4320", "heavy", "cava", "qix", "hack",
+            "xorg-1080", "xorg-2x1080"]  # as --help lists them
+XORG_PACKAGES = ["xserver-xorg-core", "xserver-xorg-video-dummy", "x11-xserver-utils"]
 LATENCIES = (("first_frame_ms", "start to first frame"), ("key_exit_ms", "key to exit"),
              ("term_exit_ms", "SIGTERM to exit"), ("onset_ms", "sound onset to the first lit pixel"))
 
@@ -317,6 +328,40 @@ class Session:
         os.environ["DISPLAY"] = ":" + read(number).strip()
         self.screen = Screen(os.environ["DISPLAY"], self.on_lost)
 
+    def start_xorg(self, monitors):
+        """Xorg with the dummy driver at the size of the monitors side by
+        side, split into them (the first the primary) and its root white."""
+        self.stop_xvfb()
+        sizes = [tuple(int(n) for n in size.split("x")) for size in monitors]
+        width, height = sum(w for w, _ in sizes), max(h for _, h in sizes)
+        config, number = self.path("xorg.conf"), self.path("display")
+        os.makedirs(self.path("xorg.conf.d"), exist_ok=True)
+        with open(config, "w") as f:
+            f.write(xorg_config(width, height))
+        with open(number, "w") as fd:
+            self.xvfb = self.start(["Xorg", "-config", config, "-configdir", self.path("xorg.conf.d"),
+                                    "-logfile", self.path("xorg.log"), "-noreset", "-nolisten", "tcp",
+                                    "-novtswitch", "-displayfd", str(fd.fileno())],
+                                   log=self.path("xorg.err"), pass_fds=(fd.fileno(),))
+        if not wait_until(lambda: read(number).endswith("\n"), 10, 0.05):
+            sys.exit("Xorg did not start at %dx%d\n%s" % (width, height, read(self.path("xorg.err"))))
+        os.environ["DISPLAY"] = ":" + read(number).strip()
+        lefts = [sum(w for w, _ in sizes[:i]) for i in range(len(sizes))]
+        names = ["MONITOR%d" % i for i in range(len(sizes))]
+        commands = [["xsetroot", "-solid", "white"]]
+        def mm(px):  # at 96 dots per inch
+            return (px * 254 + 480) // 960
+        if len(sizes) > 1:
+            # The others first: the one that takes the output becomes the primary.
+            for i in reversed(range(len(sizes))):
+                w, h = sizes[i]
+                geometry = "%d/%dx%d/%d+%d+0" % (w, mm(w), h, mm(h), lefts[i])
+                commands.append(["xrandr", "--setmonitor", names[i], geometry, "DUMMY0" if i == 0 else "none"])
+        for command in commands:
+            if subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode:
+                sys.exit("could not make the desk: " + " ".join(command))
+        self.screen = Screen(os.environ["DISPLAY"], self.on_lost)
+
     def stop_xvfb(self):
         if self.screen:
             self.screen.close()
@@ -377,7 +422,10 @@ class Session:
         """One run of a row: (cpu %, peak MB, steps/s, frames/s, the X server's cpu %)."""
         if row.settings:
             self.use_settings(row.settings)
-        self.start_xvfb(row.size)
+        if row.monitors:
+            self.start_xorg(row.monitors)
+        else:
+            self.start_xvfb(row.size)
         music = self.start(["paplay", "--latency-msec=20", self.path("music.wav")]) if row.music else None
         log, env = self.path("program.log"), None
         if row.program == "saver":
@@ -452,6 +500,23 @@ class Session:
 
 # --- What the measurements need ----------------------------------------------
 
+def xorg_config(width, height):
+    """An Xorg configuration: the dummy driver with one output showing a mode
+    of exactly that size, no input devices (XTest's remain). The blanking has
+    a monitor's usual proportions (the driver refuses what looks like reduced
+    blanking) and the pixel clock at most 297 MHz, whatever the refresh."""
+    htotal, vtotal = width + width * 7 // 48, height + height // 24
+    clock_khz = min(htotal * vtotal * 60 // 1000, 297000)
+    return ('Section "ServerFlags"\n    Option "AutoAddDevices" "false"\n    Option "AutoAddGPU" "false"\nEndSection\n'
+            'Section "Device"\n    Identifier "card"\n    Driver "dummy"\n    VideoRam 256000\nEndSection\n'
+            'Section "Monitor"\n    Identifier "monitor"\n    HorizSync 1.0 - 1000.0\n    VertRefresh 1.0 - 200.0\n'
+            '    Modeline "desk" %d.%03d %d %d %d %d %d %d %d %d\nEndSection\n'
+            'Section "Screen"\n    Identifier "screen"\n    Device "card"\n    Monitor "monitor"\n    DefaultDepth 24\n'
+            '    SubSection "Display"\n        Depth 24\n        Modes "desk"\n    EndSubSection\nEndSection\n'
+            % (clock_khz // 1000, clock_khz % 1000, width, width + width * 11 // 240, width + width * 11 // 160, htotal,
+               height, height + 4, height + 9, vtotal))
+
+
 def dpkg_field(package, field):
     return subprocess.run(["dpkg-query", "-W", "-f=${%s}" % field, package],
                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True).stdout
@@ -478,6 +543,8 @@ def missing_program(row, options):
         return "no cava: left out"
     if row.program == "hack" and not os.access(options.hack, os.X_OK):
         return "no %s: hack left out" % options.hack
+    if row.monitors and (os.getuid() != 0 or not shutil.which("Xorg")):
+        return "Xorg runs only as root here: %s left out" % row.key
     return None
 
 
@@ -523,6 +590,7 @@ def main(argv):
     for key in set(options.only) - set(ROW_KEYS):
         print("measure.sh: no row %s" % key, file=sys.stderr)
     needed = ["xvfb", "pulseaudio", "pulseaudio-utils", "sox", "python3", "x11-utils"]
+    needed += XORG_PACKAGES if any(key.startswith("xorg-") for key in options.only) else []
     if not install_missing(needed + (["cava", "xscreensaver-data-extra"] if options.peers else [])):
         print("measure.sh: some packages could not be installed", file=sys.stderr)
 

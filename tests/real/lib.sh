@@ -176,6 +176,9 @@ write_xorg_config() {
     local htotal=$((w + w * 7 / 48)) vtotal=$((h + h / 24))
     local clock_khz=$((htotal * vtotal * 60 / 1000))
     [ "$clock_khz" -le 297000 ] || clock_khz=297000
+    local clock=$((clock_khz / 1000)).$(printf %03d $((clock_khz % 1000)))
+    local horizontal="$w $((w + w * 11 / 240)) $((w + w * 11 / 160)) $htotal"
+    local vertical="$h $((h + 4)) $((h + 9)) $vtotal"
     mkdir -p "$T/xorg.conf.d"
     cat >"$T/xorg.conf" <<CONF
 Section "ServerFlags"
@@ -191,7 +194,7 @@ Section "Monitor"
     Identifier "monitor"
     HorizSync 1.0 - 1000.0
     VertRefresh 1.0 - 200.0
-    Modeline "desk" $((clock_khz / 1000)).$(printf %03d $((clock_khz % 1000))) $w $((w + w * 11 / 240)) $((w + w * 11 / 160)) $htotal $h $((h + 4)) $((h + 9)) $vtotal
+    Modeline "desk" $clock $horizontal $vertical
 EndSection
 Section "Screen"
     Identifier "screen"
