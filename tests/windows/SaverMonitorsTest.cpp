@@ -177,6 +177,24 @@ TEST_F(SaverMonitors, WhenThePrimaryGoesTheSaverMovesToTheNewOneAndStartsAgain) 
     EXPECT_TRUE(Same(after[0], PixelRect{1920, 0, 1280, 1024}));
 }
 
+TEST_F(SaverMonitors, ANewPrimaryTooWideForTheOldUnitGetsAUnitOfItsOwn) {
+    // 3840 pixels are 57,600 twips: past the 16-bit range at one twip a
+    // unit, so the picture is drawn in units of two twips there.
+    vb::Integer widthAfter = 0;
+    bool running = false;
+    platform.At(3, [&] {
+        platform.monitors = {{1920, 0, 3840, 2160}};
+        platform.NotifyMonitorsChanged();
+    });
+    platform.At(6, [&] {
+        widthAfter = modSubs::gEngine().ScreenWidth();
+        running = true;
+    });
+    RunMain(7);
+    EXPECT_TRUE(running) << "no overflow ended the run";
+    EXPECT_EQ(widthAfter, 3840 * 15 / 2);
+}
+
 TEST_F(SaverMonitors, OneMonitorIsOneWindowAsBefore) {
     platform.monitors.clear();
     std::size_t windows = 0;
