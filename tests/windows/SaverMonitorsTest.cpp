@@ -74,6 +74,11 @@ TEST_P(SaverDesk, EveryMonitorShowsThePictureMappedToItsOwnArea) {
         SCOPED_TRACE("monitor " + std::to_string(m));
         const double sx = double(desk.monitors[m].width) / desk.monitors[0].width;
         const double sy = double(desk.monitors[m].height) / desk.monitors[0].height;
+        // A monitor's window is cleared as it is made, then draws what the
+        // primary draws.
+        ASSERT_FALSE(drawn[m].empty());
+        EXPECT_EQ(drawn[m].front().kind, DrawOp::Cls) << "cleared when made";
+        drawn[m].erase(drawn[m].begin());
         ASSERT_EQ(drawn[m].size(), primary.size()) << "every line and clearing, erases included";
         for (std::size_t i = 0; i < primary.size(); ++i) {
             const DrawOp& a = primary[i];
