@@ -169,6 +169,16 @@ bool MsgBoxOverUnattendedWindow(const std::string& text) {
     return true;
 }
 
+void Form::MoveToMonitor(const PixelRect& monitor) {
+    ScreenMetrics metrics = App().Screen();
+    metrics.widthPx = monitor.width;
+    metrics.heightPx = monitor.height;
+    mScale = UnitScale(metrics);
+    Drawing().Rescale(mScale);
+    Window().SetGeometry(monitor);
+    OnResized();
+}
+
 void Form::OnResized() {
     if (IsLoaded()) Form_Resize();
 }

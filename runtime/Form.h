@@ -64,6 +64,9 @@ public:
     void OnCloseRequested() override;
     // Runs Form_Resize; nothing for a window that is not loaded.
     void OnResized() override;
+    // Moves a full-screen window to cover this monitor (desk pixels), with
+    // the drawing unit that monitor's size asks for, and runs Form_Resize.
+    void MoveToMonitor(const PixelRect& monitor);
 
 protected:
     virtual void Form_Load() {}

@@ -26,6 +26,8 @@ struct MonitorFanOut::Echo final : WindowEvents {
         spec.monitor = monitor;
         window = App().CreateWindow(spec, *this, fan.mScale);
         window->Show();
+        // A monitor of a root window shows whatever was there before.
+        window->Surface().Cls();
         window->Surface().DrawWidth(fan.mDrawWidth);
         window->Surface().DrawStyle(fan.mDrawStyle);
     }
@@ -72,8 +74,7 @@ void MonitorFanOut::Follow() {
     PixelRect own = mOwnerWindow.Geometry();
     if (!Contains(monitors, own)) {
         own = monitors.front();
-        mOwnerWindow.SetGeometry(own);
-        mOwner.OnResized();
+        mOwner.MoveToMonitor(own);
     }
     std::erase_if(mEchoes, [&](const auto& echo) {
         return !Contains(monitors, echo->monitor) || SameRect(echo->monitor, own);
@@ -101,6 +102,12 @@ void MonitorFanOut::DrawStyle(Integer style) {
     mOwnerWindow.Surface().DrawStyle(style);
     mDrawStyle = style;
     for (auto& echo : mEchoes) echo->window->Surface().DrawStyle(style);
+}
+
+void MonitorFanOut::Rescale(const UnitScale& scale) {
+    mScale = scale;
+    mOwnerWindow.Surface().Rescale(scale);
+    for (auto& echo : mEchoes) echo->window->Surface().Rescale(scale);
 }
 
 void MonitorFanOut::Line(Single x1, Single y1, Single x2, Single y2, Long color) {

@@ -39,6 +39,7 @@ public:
     void DrawWidth(Integer width) override;
     void DrawStyle(Integer style) override;
     void Line(Single x1, Single y1, Single x2, Single y2, Long color) override;
+    void Rescale(const UnitScale& scale) override;
 
     void MonitorsChanged() override { Follow(); }
 

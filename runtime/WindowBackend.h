@@ -46,6 +46,9 @@ public:
     virtual void DrawWidth(Integer width) = 0;  // 1..32767
     virtual void DrawStyle(Integer style) = 0;  // 0..6; dashes show only at width 1
     virtual void Line(Single x1, Single y1, Single x2, Single y2, Long color) = 0;
+    // The drawing unit changed (the window moved to another monitor): the
+    // coordinates and pen widths that follow are in the new one.
+    virtual void Rescale(const UnitScale& scale) = 0;
 };
 
 // Shift-state bits of a key or mouse event's shift argument.
@@ -66,6 +69,7 @@ public:
     void DrawWidth(Integer) override { Raise(kErrNoSuchMember); }
     void DrawStyle(Integer) override { Raise(kErrNoSuchMember); }
     void Line(Single, Single, Single, Single, Long) override { Raise(kErrNoSuchMember); }
+    void Rescale(const UnitScale&) override {}
 };
 
 // Input the backend forwards to the window's portable side.

@@ -10,7 +10,7 @@ packages=(
   xvfb xdotool x11-utils imagemagick fonts-dejavu-core
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   pulseaudio pulseaudio-utils sox espeak-ng
-  libx11-dev dpkg-dev python3
+  libx11-dev libxrandr-dev dpkg-dev python3
   xscreensaver xscreensaver-data mate-screensaver libglib2.0-bin dbus desktop-file-utils
   pipewire pipewire-pulse wireplumber libxext6
   lintian groff man-db

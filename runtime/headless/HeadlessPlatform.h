@@ -58,6 +58,7 @@ public:
     void Cls() override;
     void DrawWidth(Integer width) override;
     void DrawStyle(Integer style) override;
+    void Rescale(const UnitScale& newScale) override { scale = newScale; }
     void Line(Single x1, Single y1, Single x2, Single y2, Long color) override;
 
     std::vector<DrawOp> Lines() const;

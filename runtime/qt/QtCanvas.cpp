@@ -219,6 +219,11 @@ void QtCanvas::DrawWidth(Integer width) {
     UpdatePen();
 }
 
+void QtCanvas::Rescale(const UnitScale& scale) {
+    mScale = scale;
+    UpdatePen();
+}
+
 void QtCanvas::DrawStyle(Integer style) {
     mDrawStyle = style;
     UpdatePen();

@@ -48,6 +48,11 @@ void Win32Canvas::DrawWidth(Integer width) {
     mPenValid = false;
 }
 
+void Win32Canvas::Rescale(const UnitScale& scale) {
+    mScale = scale;
+    mPenValid = false;
+}
+
 void Win32Canvas::DrawStyle(Integer style) {
     mDrawStyle = style;
     mPenValid = false;

@@ -34,6 +34,7 @@ public:
     void Cls() override;
     void DrawWidth(Integer width) override;
     void DrawStyle(Integer style) override;
+    void Rescale(const UnitScale& scale) override;
     void Line(Single x1, Single y1, Single x2, Single y2, Long color) override;
 
     // Fills a rectangle of the drawing area with the background colour.

@@ -45,16 +45,30 @@ void X11Canvas::Resize(int widthPx, int heightPx) {
     mHeightPx = heightPx;
 }
 
+void X11Canvas::Place(int left, int top, int widthPx, int heightPx) {
+    mLeft = left;
+    mTop = top;
+    Resize(widthPx, heightPx);
+    XRectangle clip{0, 0, (unsigned short)std::clamp(widthPx, 1, 65535), (unsigned short)std::clamp(heightPx, 1, 65535)};
+    XSetClipRectangles(mDisplay, mGc, left, top, &clip, 1, Unsorted);
+}
+
 void X11Canvas::Cls() { Erase(0, 0, mWidthPx, mHeightPx); }
 
 void X11Canvas::Erase(int x, int y, int widthPx, int heightPx) {
     Foreground(PixelOf(mBackColor));
-    XFillRectangle(mDisplay, mTarget, mGc, x, y, unsigned(std::max(widthPx, 1)), unsigned(std::max(heightPx, 1)));
+    XFillRectangle(mDisplay, mTarget, mGc, mLeft + x, mTop + y, unsigned(std::max(widthPx, 1)),
+                   unsigned(std::max(heightPx, 1)));
 }
 
 void X11Canvas::DrawWidth(Integer width) {
     if (width == mDrawWidth) return;
     mDrawWidth = width;
+    UpdatePen();
+}
+
+void X11Canvas::Rescale(const UnitScale& scale) {
+    mScale = scale;
     UpdatePen();
 }
 
@@ -115,8 +129,9 @@ int X11Canvas::ToCoordinate(double pixels) {
 void X11Canvas::Line(Single x1, Single y1, Single x2, Single y2, Long color) {
     if (mInvisible) return;
     Foreground(PixelOf(color));
-    XDrawLine(mDisplay, mTarget, mGc, ToCoordinate(mScale.UnitsToPixels(x1)), ToCoordinate(mScale.UnitsToPixels(y1)),
-              ToCoordinate(mScale.UnitsToPixels(x2)), ToCoordinate(mScale.UnitsToPixels(y2)));
+    XDrawLine(mDisplay, mTarget, mGc, ToCoordinate(mLeft + mScale.UnitsToPixels(x1)),
+              ToCoordinate(mTop + mScale.UnitsToPixels(y1)), ToCoordinate(mLeft + mScale.UnitsToPixels(x2)),
+              ToCoordinate(mTop + mScale.UnitsToPixels(y2)));
 }
 
 }  // namespace vb

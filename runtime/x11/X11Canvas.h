@@ -36,12 +36,16 @@ public:
 
     // The drawing area in pixels, for Cls.
     void Resize(int widthPx, int heightPx);
+    // Draws into this rectangle of the drawable only, its top-left corner
+    // the drawing's origin (one monitor of a root window).
+    void Place(int left, int top, int widthPx, int heightPx);
     // Paints a rectangle of pixels in the background colour.
     void Erase(int x, int y, int widthPx, int heightPx);
 
     void Cls() override;
     void DrawWidth(Integer width) override;
     void DrawStyle(Integer style) override;
+    void Rescale(const UnitScale& scale) override;
     void Line(Single x1, Single y1, Single x2, Single y2, Long color) override;
 
 private:
@@ -58,6 +62,7 @@ private:
     Long mBackColor;
     GC mGc;
     int mWidthPx = 0, mHeightPx = 0;
+    int mLeft = 0, mTop = 0;
     Integer mDrawWidth = 1;
     Integer mDrawStyle = 0;
     bool mInvisible = false;  // style 5

@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 #include <langinfo.h>
 #include <locale.h>
 #include <poll.h>
@@ -33,6 +34,39 @@ char LocaleDecimalSeparator() {
     freelocale(locale);
     return separator;
 }
+
+// The monitors of a root window, the primary first; none when the window
+// is not a root or the server has no monitor list.
+std::vector<PixelRect> RootMonitors(Display* display, Window window) {
+    std::vector<PixelRect> monitors;
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, window, &root, &parent, &children, &count)) return monitors;
+    if (children) XFree(children);
+    int event = 0, error = 0, major = 0, minor = 0;
+    if (root != window || !XRRQueryExtension(display, &event, &error) || !XRRQueryVersion(display, &major, &minor) ||
+        major * 100 + minor < 105)
+        return monitors;
+    int found = 0;
+    XRRMonitorInfo* info = XRRGetMonitors(display, window, True, &found);
+    for (int i = 0; i < found; ++i) {
+        const PixelRect rect{info[i].x, info[i].y, info[i].width, info[i].height};
+        if (info[i].primary)
+            monitors.insert(monitors.begin(), rect);
+        else
+            monitors.push_back(rect);
+    }
+    if (info) XRRFreeMonitors(info);
+    return monitors;
+}
+
+bool SameMonitors(const std::vector<PixelRect>& a, const std::vector<PixelRect>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const PixelRect& x, const PixelRect& y) {
+        return x.left == y.left && x.top == y.top && x.width == y.width && x.height == y.height;
+    });
+}
+
+constexpr double kMonitorPollMs = 1000;
 
 double XftDpi(Display* display) {
     const char* text = XGetDefault(display, "Xft", "dpi");
@@ -81,6 +115,23 @@ X11Platform::X11Platform(std::string programName, X11Target target, std::unique_
     }
     mScreen.twipsPerPixel = kTwipsPerInch / XftDpi(display);
     mScreen.devicePixelRatio = 1;
+    if (mTarget.kind == X11Target::Kind::Handed) mMonitors = RootMonitors(display, mTarget.window);
+    if (!mMonitors.empty()) {
+        mScreen.widthPx = mMonitors.front().width;
+        mScreen.heightPx = mMonitors.front().height;
+    }
+    mMonitorsReadMs = NowMs();
+}
+
+std::vector<PixelRect> X11Platform::Monitors() const { return mMonitors.empty() ? Platform::Monitors() : mMonitors; }
+
+void X11Platform::FollowMonitors() {
+    if (mMonitors.empty() || NowMs() - mMonitorsReadMs < kMonitorPollMs) return;
+    mMonitorsReadMs = NowMs();
+    std::vector<PixelRect> now = RootMonitors(mConnection->Get(), mTarget.window);
+    if (now.empty() || SameMonitors(now, mMonitors)) return;
+    mMonitors = std::move(now);
+    Guarded([this] { NotifyMonitorsChanged(); });
 }
 
 X11Platform::~X11Platform() = default;
@@ -101,6 +152,7 @@ void X11Platform::DoEvents() {
     // Notices Xlib has read already wait in its queue; new ones make the
     // connection readable while the loop waits below.
     Dispatch(false);
+    FollowMonitors();
     XFlush(display);
     const double tick = mClock.ClaimNextTick(NowMs());
     for (;;) {
@@ -168,7 +220,11 @@ std::unique_ptr<WindowBackend> X11Platform::CreateWindow(const WindowSpec& spec,
     // program.
     if (spec.dialog) Raise(kErrInvalidCall);
     std::unique_ptr<X11Window> window;
-    if (mTarget.kind == X11Target::Kind::Handed)
+    if (mTarget.kind == X11Target::Kind::Handed && !mMonitors.empty())
+        window = std::make_unique<X11Window>(*mConnection, Window(mTarget.window),
+                                             spec.monitor.width > 0 ? spec.monitor : mMonitors.front(), events,
+                                             scale, spec);
+    else if (mTarget.kind == X11Target::Kind::Handed)
         window = std::make_unique<X11Window>(*mConnection, Window(mTarget.window), events, scale, spec);
     else
         window = std::make_unique<X11Window>(*mConnection, mScreen.widthPx / kOwnWindowDivisor,

@@ -23,7 +23,8 @@
 //  - Screen: the size of the X screen, or of the handed window when that is
 //    larger (several monitors under one window), at 1440 / Xft.dpi twips a
 //    pixel (96 DPI when unset);
-//  - CreateWindow: drawing windows on the target (X11Window).
+//  - CreateWindow: drawing windows on the target (X11Window); on a root
+//    window, each covers one monitor of it (Monitors);
 // Not implemented: dialogs (the hack has none; the settings are edited in
 // "gyrobloom /c"); pacing to the display's actual refresh rate.
 
@@ -69,6 +70,10 @@ public:
     SettingsStore& Settings() override { return *mSettings; }
     char DecimalSeparator() const override { return mDecimalSeparator; }
     ScreenMetrics Screen() const override { return mScreen; }
+    // On a root window, the monitors the server reports (RandR), the primary
+    // first: the saver draws one picture on each. Otherwise the one target.
+    std::vector<PixelRect> Monitors() const override;
+    double NowMs() const override;
     std::unique_ptr<WindowBackend> CreateWindow(const WindowSpec& spec, WindowEvents& events,
                                                 const UnitScale& scale) override;
 
@@ -79,7 +84,9 @@ private:
     X11Platform(std::string programName, X11Target target, std::unique_ptr<X11Connection> connection,
                 std::unique_ptr<SettingsStore> settings);
 
-    double NowMs() const;
+    // Reads the monitors again (once a second at most) and tells the program
+    // when they changed.
+    void FollowMonitors();
     // Runs what came in: a stop request, the server's notices (read from
     // the connection when it is readable, else those already queued),
     // windows found gone.
@@ -99,6 +106,9 @@ private:
     ScreenMetrics mScreen;
     char mDecimalSeparator = '.';
     std::vector<X11Window*> mWindows;
+    // The root's monitors; none for any other target, or without RandR.
+    std::vector<PixelRect> mMonitors;
+    double mMonitorsReadMs = 0;
     std::set<std::string> mShownMessages;
 };
 

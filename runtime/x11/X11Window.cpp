@@ -19,6 +19,16 @@ X11Window::X11Window(X11Connection& connection, Window handed, WindowEvents& eve
     Bind(attributes, spec);
 }
 
+X11Window::X11Window(X11Connection& connection, Window handed, const PixelRect& region, WindowEvents& events,
+                     const UnitScale& scale, const WindowSpec& spec)
+    : mConnection(connection), mDisplay(connection.Get()), mEvents(events), mScale(scale), mWindow(handed),
+      mRegion(true) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(mDisplay, mWindow, &attributes) || mConnection.Gone(mWindow)) return;
+    Bind(attributes, spec);
+    SetGeometry(region);
+}
+
 X11Window::X11Window(X11Connection& connection, int widthPx, int heightPx, WindowEvents& events,
                      const UnitScale& scale, const WindowSpec& spec)
     : mConnection(connection), mDisplay(connection.Get()), mEvents(events), mScale(scale), mOwn(true) {
@@ -51,7 +61,7 @@ X11Window::~X11Window() {
     if (!mWindow || mGone || mConnection.Gone(mWindow)) return;
     if (mOwn)
         XDestroyWindow(mDisplay, mWindow);
-    else
+    else if (!mRegion)
         XSelectInput(mDisplay, mWindow, NoEventMask);
     XFlush(mDisplay);
 }
@@ -69,6 +79,11 @@ void X11Window::BringToFront() {
 }
 
 void X11Window::SetGeometry(const PixelRect& outer) {
+    if (mRegion) {
+        mGeometry = outer;
+        mCanvas->Place(outer.left, outer.top, outer.width, outer.height);
+        return;
+    }
     // A handed window's size is its owner's to choose.
     if (!mOwn || mGone) return;
     XMoveResizeWindow(mDisplay, mWindow, outer.left, outer.top, unsigned(std::max(outer.width, 1)),
@@ -88,6 +103,8 @@ void X11Window::NoteSize(int widthPx, int heightPx) {
 void X11Window::Handle(const XEvent& event) {
     switch (event.type) {
     case ConfigureNotify:
+        // A monitor's rectangle follows the monitors, not the window.
+        if (mRegion) break;
         mGeometry.left = event.xconfigure.x;
         mGeometry.top = event.xconfigure.y;
         NoteSize(event.xconfigure.width, event.xconfigure.height);

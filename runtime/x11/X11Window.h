@@ -12,6 +12,8 @@
 //    Show, whose close box (WM_DELETE_WINDOW) asks the program to close it;
 //  - keyboard and pointer input are never selected: they belong to whoever
 //    runs the saver.
+//  - a rectangle of a handed window (one monitor of the root): drawing is
+//    placed and clipped there, and SetGeometry moves it;
 // Not implemented: the pointer is not hidden over an own window; a handed
 // window's stacking order is its owner's.
 
@@ -33,6 +35,11 @@ public:
     // not exist.
     X11Window(X11Connection& connection, Window handed, WindowEvents& events, const UnitScale& scale,
               const WindowSpec& spec);
+    // Draws into one rectangle of an existing window (a monitor of the root
+    // window), which it takes as its geometry; other windows may draw into
+    // the rest, and the handed window's notices are theirs.
+    X11Window(X11Connection& connection, Window handed, const PixelRect& region, WindowEvents& events,
+              const UnitScale& scale, const WindowSpec& spec);
     // Creates a window of its own, widthPx x heightPx, not yet mapped.
     X11Window(X11Connection& connection, int widthPx, int heightPx, WindowEvents& events, const UnitScale& scale,
               const WindowSpec& spec);
@@ -71,6 +78,7 @@ private:
     UnitScale mScale;
     Window mWindow = 0;
     bool mOwn = false;
+    bool mRegion = false;
     bool mGone = false;
     bool mCloseAsked = false;
     Atom mDeleteWindow = 0;

@@ -33,6 +33,7 @@ public:
     void Cls() override { mLog.drawn.push_back("cls"), mUnshown = true; }
     void DrawWidth(vb::Integer) override {}
     void DrawStyle(vb::Integer) override {}
+    void Rescale(const vb::UnitScale&) override {}
     void Line(vb::Single x1, vb::Single y1, vb::Single x2, vb::Single y2, vb::Long color) override {
         mLog.drawn.push_back("line " + std::to_string(int(x1)) + "," + std::to_string(int(y1)) + " " +
                              std::to_string(int(x2)) + "," + std::to_string(int(y2)) + " " + std::to_string(color));

@@ -74,6 +74,11 @@ TEST_P(SaverDesk, EveryMonitorShowsThePictureMappedToItsOwnArea) {
         SCOPED_TRACE("monitor " + std::to_string(m));
         const double sx = double(desk.monitors[m].width) / desk.monitors[0].width;
         const double sy = double(desk.monitors[m].height) / desk.monitors[0].height;
+        // A monitor's window is cleared as it is made, then draws what the
+        // primary draws.
+        ASSERT_FALSE(drawn[m].empty());
+        EXPECT_EQ(drawn[m].front().kind, DrawOp::Cls) << "cleared when made";
+        drawn[m].erase(drawn[m].begin());
         ASSERT_EQ(drawn[m].size(), primary.size()) << "every line and clearing, erases included";
         for (std::size_t i = 0; i < primary.size(); ++i) {
             const DrawOp& a = primary[i];
@@ -175,6 +180,24 @@ TEST_F(SaverMonitors, WhenThePrimaryGoesTheSaverMovesToTheNewOneAndStartsAgain) 
     EXPECT_EQ(widthAfter, 1280 * 15) << "the picture is sized for its new monitor";
     ASSERT_EQ(after.size(), 1u);
     EXPECT_TRUE(Same(after[0], PixelRect{1920, 0, 1280, 1024}));
+}
+
+TEST_F(SaverMonitors, ANewPrimaryTooWideForTheOldUnitGetsAUnitOfItsOwn) {
+    // 3840 pixels are 57,600 twips: past the 16-bit range at one twip a
+    // unit, so the picture is drawn in units of two twips there.
+    vb::Integer widthAfter = 0;
+    bool running = false;
+    platform.At(3, [&] {
+        platform.monitors = {{1920, 0, 3840, 2160}};
+        platform.NotifyMonitorsChanged();
+    });
+    platform.At(6, [&] {
+        widthAfter = modSubs::gEngine().ScreenWidth();
+        running = true;
+    });
+    RunMain(7);
+    EXPECT_TRUE(running) << "no overflow ended the run";
+    EXPECT_EQ(widthAfter, 3840 * 15 / 2);
 }
 
 TEST_F(SaverMonitors, OneMonitorIsOneWindowAsBefore) {

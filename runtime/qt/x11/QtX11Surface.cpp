@@ -21,6 +21,7 @@ public:
     void Cls() override { mCanvas.Cls(), mUnshown = true; }
     void DrawWidth(Integer width) override { mCanvas.DrawWidth(width); }
     void DrawStyle(Integer style) override { mCanvas.DrawStyle(style); }
+    void Rescale(const UnitScale& scale) override { mCanvas.Rescale(scale); }
     void Line(Single x1, Single y1, Single x2, Single y2, Long color) override {
         mCanvas.Line(x1, y1, x2, y2, color);
         mUnshown = true;
