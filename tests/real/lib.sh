@@ -133,6 +133,7 @@ start_x_server() {
         MONITORS=("0 0 ${size%x*} ${size#*x}")
         return
     fi
+    [ "$(id -u)" -eq 0 ] || give_up "a desk of several monitors is an Xorg server, which only root may start so"
     local width=0 height=0 w h
     for size in ${monitors//,/ }; do
         w=${size%x*} h=${size#*x}
@@ -344,6 +345,57 @@ near() { local d=$(($1 - $2)); [ ${d#-} -le "$3" ]; }
 # centred_on X Y: true when the lit box of the last look is centred there,
 # to within 3 pixels (the rounding of a mirror image and of a round cap).
 centred_on() { [ "$left" -ge 0 ] && near $(((left + right) / 2)) "$1" 3 && near $(((top + bottom) / 2)) "$2" 3; }
+
+# watch_monitors LOOKS PAUSE SHOT: looks at the whole desk and at each
+# monitor LOOKS times, PAUSE seconds apart, and sets for each monitor I:
+#   WHITEST[I]       the most pixels of the white root it showed at a look
+#   MOST_LIT[I]      the most lit pixels at a look where no white root showed,
+#   MOST_COLOURS[I]  and their colours
+#   BOX[I]           the lit box ("left top right bottom") at the fullest of
+#                    those looks where it did not fill the monitor (a box
+#                    from edge to edge says nothing of where a picture is
+#                    centred); "-1 -1 -1 -1" when there was none
+# SHOT names the file in the build directory that keeps the whole desk at
+# its fullest.
+watch_monitors() {
+    local looks=$1 pause=$2 shot=$3 round i box_lit=() desk_most=0 w h
+    WHITEST=() MOST_LIT=() MOST_COLOURS=() BOX=()
+    for i in "${!MONITORS[@]}"; do WHITEST[i]=0 MOST_LIT[i]=0 MOST_COLOURS[i]=0 BOX[i]="-1 -1 -1 -1" box_lit[i]=0; done
+    for round in $(seq "$looks"); do
+        sleep "$pause"
+        look --save "$T/desk.png"
+        if [ "$inside_lit" -gt "$desk_most" ]; then
+            desk_most=$inside_lit
+            cp "$T/desk.png" "$BUILD_DIR/$shot"
+        fi
+        for i in "${!MONITORS[@]}"; do
+            read -r _ _ w h <<<"${MONITORS[$i]}"
+            look_at_monitor "$i"
+            [ "$white" -gt "${WHITEST[i]}" ] && WHITEST[i]=$white
+            [ "$white" -eq 0 ] || continue
+            [ "$inside_lit" -gt "${MOST_LIT[i]}" ] && MOST_LIT[i]=$inside_lit MOST_COLOURS[i]=$colours
+            [ "$left" -eq 0 ] && [ "$top" -eq 0 ] && [ "$right" -eq $((w - 1)) ] && [ "$bottom" -eq $((h - 1)) ] &&
+                continue
+            [ "$inside_lit" -gt "${box_lit[i]}" ] && box_lit[i]=$inside_lit BOX[i]="$left $top $right $bottom"
+        done
+    done
+}
+
+# monitor_size I: prints monitor I's size, WIDTHxHEIGHT.
+monitor_size() {
+    local w h
+    read -r _ _ w h <<<"${MONITORS[$1]}"
+    echo "${w}x$h"
+}
+
+# centred_on_monitor I: true when BOX[I] of watch_monitors is centred on
+# monitor I (as centred_on); sets left top right bottom to that box.
+centred_on_monitor() {
+    local w h
+    read -r _ _ w h <<<"${MONITORS[$1]}"
+    read -r left top right bottom <<<"${BOX[$1]}"
+    centred_on $((w / 2)) $((h / 2))
+}
 
 # --- The program -------------------------------------------------------------
 

@@ -56,45 +56,20 @@ covered_and_black() {
     done
 }
 
-# lit_and_centred WHAT SHOT [MONITOR...]: with music playing, looks at the
-# monitors given (by index; every monitor unless given) 8 times in 4 s, and
-# checks each: covered (no white root showing at any look), lit with rays
-# (coloured pixels, the white root's not counted), and the mirrored
-# picture, at its fullest while covered, centred on the monitor. SHOT keeps
-# the whole desk at the fullest moment.
+# lit_and_centred WHAT SHOT: with music playing, looks at every monitor 8
+# times in 4 s (watch_monitors) and checks each: covered at every look,
+# lit with coloured rays, and the mirrored picture centred on the monitor.
 lit_and_centred() {
-    local what=$1 shot=$2 i look_round
-    shift 2
-    local chosen=("$@")
-    [ ${#chosen[@]} -gt 0 ] || chosen=("${!MONITORS[@]}")
-    local most=() colours_at_most=() box=() whitest=() desk_most=0
-    for i in "${chosen[@]}"; do most[i]=0 colours_at_most[i]=0 box[i]="" whitest[i]=0; done
-    for look_round in 1 2 3 4 5 6 7 8; do
-        sleep 0.5
-        look --save "$T/desk.png"
-        if [ "$inside_lit" -gt "$desk_most" ]; then
-            desk_most=$inside_lit
-            cp "$T/desk.png" "$BUILD_DIR/$shot"
-        fi
-        for i in "${chosen[@]}"; do
-            look_at_monitor "$i"
-            [ "$white" -gt "${whitest[i]}" ] && whitest[i]=$white
-            [ "$white" -eq 0 ] || continue
-            if [ "$inside_lit" -gt "${most[i]}" ]; then
-                most[i]=$inside_lit colours_at_most[i]=$colours box[i]="$left $top $right $bottom"
-            fi
-        done
-    done
-    local x y w h
-    for i in "${chosen[@]}"; do
-        read -r x y w h <<<"${MONITORS[$i]}"
-        read -r left top right bottom <<<"${box[i]:--1 -1 -1 -1}"
-        check "$what: with music monitor ${MONITOR_NAMES[$i]} stays covered (at most ${whitest[i]} pixels of the white root show)" \
-            [ "${whitest[i]}" -eq 0 ]
-        check "$what: with music the rays light monitor ${MONITOR_NAMES[$i]} (at most ${most[i]} lit pixels, ${colours_at_most[i]} colours, while covered)" \
-            [ "${most[i]}" -gt 2000 -a "${colours_at_most[i]}" -gt 3 ]
-        check "$what: the picture is centred on monitor ${MONITOR_NAMES[$i]} (box $left,$top-$right,$bottom in ${w}x$h)" \
-            centred_on $((w / 2)) $((h / 2))
+    local i
+    watch_monitors 8 0.5 "$2"
+    for i in "${!MONITORS[@]}"; do
+        check "$1: with music monitor ${MONITOR_NAMES[$i]} stays covered (at most ${WHITEST[i]} pixels of the white root show)" \
+            [ "${WHITEST[i]}" -eq 0 ]
+        check "$1: with music the rays light monitor ${MONITOR_NAMES[$i]} (at most ${MOST_LIT[i]} lit pixels, ${MOST_COLOURS[i]} colours, while covered)" \
+            [ "${MOST_LIT[i]}" -gt 2000 -a "${MOST_COLOURS[i]}" -gt 3 ]
+        centred_on_monitor "$i"
+        check "$1: the picture is centred on monitor ${MONITOR_NAMES[$i]} (box $left,$top-$right,$bottom in $(monitor_size "$i"))" \
+            centred_on_monitor "$i"
     done
 }
 
