@@ -21,6 +21,7 @@
 
 #include "runtime/base/RuntimeError.h"
 #include "tests/qt/QtTestSupport.h"
+#include "tests/support/MessageInputLog.h"
 
 namespace {
 
@@ -65,15 +66,6 @@ TEST_F(QtPlatformTest, MsgBoxIsModalCaptionedWithTheTitleAndHasOnlyOk) {
     EXPECT_TRUE(seen.modal);
 }
 
-// What a box that holds nothing reports.
-struct InputLog final : vb::MessageInput {
-    int keys = 0, clicks = 0;
-    std::vector<std::pair<double, double>> moves;
-    void OnMessageKey() override { ++keys; }
-    void OnMessageClick() override { ++clicks; }
-    void OnMessageMouseMove(double x, double y) override { moves.emplace_back(x, y); }
-};
-
 QMessageBox* StandingBox() {
     for (QWidget* top : QApplication::topLevelWidgets())
         if (auto* box = qobject_cast<QMessageBox*>(top); box && box->isVisible()) return box;
@@ -81,7 +73,7 @@ QMessageBox* StandingBox() {
 }
 
 TEST_F(QtPlatformTest, ShowMessageReturnsAtOnceAndHandsTheBoxesInputToTheProgram) {
-    InputLog input;
+    MessageInputLog input;
     auto shown = platform->ShowMessage("Couldn't get waveout meter", input);
     QMessageBox* box = StandingBox();
     ASSERT_NE(box, nullptr) << "the box is up once ShowMessage returns";

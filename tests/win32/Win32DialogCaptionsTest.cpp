@@ -14,6 +14,7 @@
 #include "runtime/controls/DialogControls.h"
 #include "runtime/win32/Win32Dialog.h"
 #include "runtime/win32/Win32DialogBuilder.h"
+#include "tests/win32/SettingsDialogWindow.h"
 #include "runtime/win32/Win32Text.h"
 #include "windows/SettingsLayout.h"
 
@@ -28,14 +29,6 @@ constexpr int kBaseDpi = 96;
 constexpr int kIndicatorAt96 = 13;
 constexpr int kIndicatorGapAt96 = 4;
 constexpr int kButtonMarginsAt96 = 8;
-
-struct Events : vb::WindowEvents {
-    vb::DialogControls controls{SettingsLayout::Layout()};
-    vb::DialogControls* Controls() override { return &controls; }
-    void OnKeyDown(vb::Integer, vb::Integer) override {}
-    void OnMouseMove(vb::Integer, vb::Integer, double, double) override {}
-    void OnCloseRequested() override {}
-};
 
 struct Caption {
     std::string text;
@@ -131,19 +124,13 @@ class Win32DialogCaptionsTest : public testing::TestWithParam<int> {};
 
 TEST_P(Win32DialogCaptionsTest, EveryCaptionFitsItsControl) {
     const int dpi = GetParam();
-    vb::ScreenMetrics screen;
-    screen.twipsPerPixel = vb::kTwipsPerInch / dpi;
-    Events events;
-    vb::WindowSpec spec;
-    spec.caption = "Captions at " + std::to_string(dpi) + " DPI";
-    spec.dialog = true;
-    auto window = vb::CreateWin32DialogWindow(spec, events, vb::UnitScale(screen));
-    HWND dialog = FindWindowW(nullptr, vb::Widen(spec.caption).c_str());
+    const SettingsDialogWindow built("Captions at " + std::to_string(dpi) + " DPI", dpi);
+    HWND dialog = built.dialog;
     ASSERT_NE(dialog, nullptr);
 
     const std::vector<Caption> captions = Captions(dialog, dpi);
     size_t expected = 0;
-    for (const vb::ControlLayout& control : events.controls.Layout().controls)
+    for (const vb::ControlLayout& control : built.events.controls.Layout().controls)
         if (!control.caption.empty() && control.kind != vb::ControlKind::TabStrip) ++expected;
     EXPECT_EQ(captions.size(), expected) << "every captioned control of the three pages is measured";
     for (const Caption& caption : captions) {

@@ -18,20 +18,11 @@
 #include "runtime/controls/DialogControls.h"
 #include "runtime/win32/Win32Dialog.h"
 #include "runtime/win32/Win32DialogBuilder.h"
+#include "tests/win32/SettingsDialogWindow.h"
 #include "runtime/win32/Win32Text.h"
 #include "windows/SettingsLayout.h"
 
 namespace {
-
-constexpr double kTwipsPerPixelAt96 = 15;
-
-struct Events : vb::WindowEvents {
-    vb::DialogControls controls{SettingsLayout::Layout()};
-    vb::DialogControls* Controls() override { return &controls; }
-    void OnKeyDown(vb::Integer, vb::Integer) override {}
-    void OnMouseMove(vb::Integer, vb::Integer, double, double) override {}
-    void OnCloseRequested() override {}
-};
 
 // Common controls 6 for the windows made while it lives, as the program's
 // manifest gives them to the whole program.
@@ -128,14 +119,8 @@ std::string TextOf(HWND hwnd) {
 TEST(Win32DialogPages, ThePagesAndTheControlsOnThemShowTheTabControlsBody) {
     CommonControls6 v6;
     ASSERT_TRUE(v6.Active()) << "common controls 6 could be asked for";
-    Events events;
-    vb::WindowSpec spec;
-    spec.caption = "Pages on the tab body";
-    spec.dialog = true;
-    vb::ScreenMetrics screen;
-    screen.twipsPerPixel = kTwipsPerPixelAt96;
-    auto window = vb::CreateWin32DialogWindow(spec, events, vb::UnitScale(screen));
-    HWND dialog = FindWindowW(nullptr, vb::Widen(spec.caption).c_str());
+    const SettingsDialogWindow built("Pages on the tab body", 96);
+    HWND dialog = built.dialog;
     ASSERT_NE(dialog, nullptr);
     HWND tabs = FindWindowExW(dialog, nullptr, WC_TABCONTROLW, nullptr);
     ASSERT_NE(tabs, nullptr);

@@ -10,16 +10,9 @@
 #include "runtime/win32/Win32Api.h"
 
 #include "runtime/win32/Win32MessageBox.h"
+#include "tests/support/MessageInputLog.h"
 
 namespace {
-
-struct InputLog final : vb::MessageInput {
-    int keys = 0, clicks = 0;
-    std::vector<std::pair<double, double>> moves;
-    void OnMessageKey() override { ++keys; }
-    void OnMessageClick() override { ++clicks; }
-    void OnMessageMouseMove(double x, double y) override { moves.emplace_back(x, y); }
-};
 
 // Runs this thread's messages until the condition holds, for at most 5 s.
 template <typename Condition>
@@ -52,7 +45,7 @@ HWND FindBox() {
 }
 
 TEST(Win32MessageWindow, HoldsNothingAndHandsItsInputToTheProgram) {
-    InputLog input;
+    MessageInputLog input;
     auto shown = vb::ShowWin32MessageWindow("Couldn't get waveout meter", input);
     // On a thread of its own: this thread's windows keep their input.
     ASSERT_TRUE(PumpUntil([] { return FindBox() != nullptr; })) << "the box comes up";
@@ -75,7 +68,7 @@ TEST(Win32MessageWindow, HoldsNothingAndHandsItsInputToTheProgram) {
 }
 
 TEST(Win32MessageWindow, ClosedOnceTheWindowSystemClosesIt) {
-    InputLog input;
+    MessageInputLog input;
     auto shown = vb::ShowWin32MessageWindow("Couldn't open the mixer.", input);
     ASSERT_TRUE(PumpUntil([] { return FindBox() != nullptr; }));
     PostMessageW(FindBox(), WM_CLOSE, 0, 0);
