@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include "runtime/Platform.h"
 #include "runtime/qt/QtInput.h"
@@ -65,6 +66,7 @@ QImage* QtSurfaceWidget::BackingImage() {
     // Only where the backing store's pixels are the canvas's device pixels:
     // a scaled store (high DPI) or one that is not an image keeps the
     // canvas on its own image.
+    if (!mStorePainted) return nullptr;
     QBackingStore* store = backingStore();
     if (!store || !store->handle() || devicePixelRatioF() != 1) return nullptr;
     // The toolkit sizes the store at the first paint; a shown window's
@@ -119,8 +121,14 @@ void QtSurfaceWidget::paintEvent(QPaintEvent* event) {
     // The toolkit paints the backing store now; the canvas's painter must
     // not hold it.
     mCanvas.Pause();
-    mCanvas.AdoptTarget();
     QPainter painter(this);
+    // A paint of the exposed window into an image is the toolkit's paint of
+    // the store (a grab paints a pixmap): the store has its image now, and
+    // what was drawn before, in the canvas's own, moves into it.
+    const QPaintDevice* device = painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+    if (device && device->devType() == QInternal::Image && windowHandle() && windowHandle()->isExposed())
+        mStorePainted = true;
+    mCanvas.AdoptTarget();
     const QImage& image = mCanvas.Image();
     // Painting the backing store that already holds the pixels: nothing to
     // copy, and the toolkit flushes the region to the screen after this.
@@ -132,6 +140,15 @@ void QtSurfaceWidget::paintEvent(QPaintEvent* event) {
         const QRectF source(rect.x() * ratio, rect.y() * ratio, rect.width() * ratio, rect.height() * ratio);
         painter.drawImage(QRectF(rect), image, source);
     }
+}
+
+void QtSurfaceWidget::hideEvent(QHideEvent* event) {
+    // A hidden window's store may lose its image (Wayland drops its
+    // buffers with the surface): the drawing is kept in the canvas's own
+    // until the window is painted again.
+    if (!mNative) mCanvas.Detach();
+    mStorePainted = false;
+    QWidget::hideEvent(event);
 }
 
 template <typename Handler>

@@ -56,12 +56,16 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     template <typename Handler>
     void Forward(Handler&& handler);
     void SyncCanvasSize();
-    // The backing store's image when the canvas can draw on it, or nullptr.
+    // The backing store's image when the canvas can draw on it, or nullptr:
+    // never before the toolkit has painted the shown window once, since
+    // some platforms (Wayland) make the store's image only then, and
+    // asking for it earlier reaches into nothing.
     QImage* BackingImage();
 
     WindowSpec mSpec;
@@ -70,6 +74,9 @@ private:
     std::unique_ptr<QtNativeSurface> mNative;
     QScreen* mStartScreen;
     int mDispatchDepth = 0;
+    // The toolkit has painted the backing store since the window was last
+    // shown: from then on it has an image.
+    bool mStorePainted = false;
 };
 
 }  // namespace vb
