@@ -9,11 +9,16 @@ packages=(
   cmake make g++-mingw-w64-i686 googletest
   wine wine32:i386
   xvfb xdotool x11-utils imagemagick pulseaudio pulseaudio-utils sox
+  # A desk of several monitors: Xorg with the dummy driver split by xrandr,
+  # and the Xinerama and XRandR libraries of Wine's own architecture,
+  # without which Wine sees one monitor.
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
+  libxinerama1:i386 libxrandr2:i386
 )
 # --wine64: the 64-bit cross compiler and 64-bit Wine, for machines that
 # cannot run 32-bit code (tools/test-windows.sh).
 if [ "${1:-}" = --wine64 ]; then
-  packages=(g++-mingw-w64-x86-64-posix wine64)
+  packages=(g++-mingw-w64-x86-64-posix wine64 libxinerama1 libxrandr2)
 fi
 
 sudo=""
@@ -25,7 +30,7 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-# 32-bit Wine comes from the i386 architecture.
+# 32-bit Wine and its libraries come from the i386 architecture.
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
 fi

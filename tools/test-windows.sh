@@ -2,7 +2,8 @@
 # Builds Gyrobloom.scr and the Windows test suites with MinGW-w64 (preset
 # "windows", build/windows) and runs them under Wine on a private Xvfb with a
 # private PulseAudio server: the portable unit suite, the Win32 backend
-# suite, then the program itself (tests/wine/smoke.sh).
+# suite, then the program itself (tests/wine/smoke.sh), and the program on a
+# desk of two monitors (tests/wine/monitors.sh).
 #
 # Some machines cannot run 32-bit code at all (a kernel or hypervisor without
 # 32-bit support: every i386 program, 32-bit Wine's included, fails with
@@ -34,4 +35,4 @@ done
 export PATH=$PWD/$shims:$PATH WINEARCH=win64
 cmake --preset windows64 >/dev/null
 cmake --build --preset windows64 --target gyrobloom_scr gyrobloom_unit_tests gyrobloom_win32_tests
-ctest --preset windows64 -R '^wine\.smoke$'
+ctest --preset windows64 -R '^wine\.(smoke|monitors)$'

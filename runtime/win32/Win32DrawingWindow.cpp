@@ -32,12 +32,23 @@ DWORD ExStyleFor(const WindowSpec& spec) {
     return exStyle;
 }
 
-RECT MonitorRect() {
+// The rectangle a full-screen window covers: the monitor its spec names, or
+// the start monitor. The process is per-monitor DPI aware, so both are in
+// that monitor's own pixels, and a window made there takes its DPI.
+RECT CoveredRect(const WindowSpec& spec) {
+    if (spec.monitor.width > 0) {
+        const PixelRect& m = spec.monitor;
+        return RECT{m.left, m.top, m.left + m.width, m.top + m.height};
+    }
     MONITORINFO info{};
     info.cbSize = sizeof(info);
     if (GetMonitorInfoW(StartMonitor(), &info)) return info.rcMonitor;
     return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
+
+// A full-screen window of another monitor shows what the saver's own window
+// shows; the saver's window keeps the activation and the keyboard.
+bool ShowsAnotherMonitor(const WindowSpec& spec) { return spec.fullScreen && spec.monitor.width > 0; }
 
 }  // namespace
 
@@ -47,7 +58,7 @@ Win32DrawingWindow::Win32DrawingWindow(const WindowSpec& spec, WindowEvents& eve
     const wchar_t* cls = EnsureWindowClass(kClassName, WindowProc, CS_OWNDC, nullptr);
     // The form places a preview window itself before showing it.
     RECT at{0, 0, kInitialSize, kInitialSize};
-    if (spec.fullScreen) at = MonitorRect();
+    if (spec.fullScreen) at = CoveredRect(spec);
     const int width = at.right - at.left;
     const int height = at.bottom - at.top;
     HWND owner = spec.showInTaskbar ? nullptr : AppOwnerWindow();
@@ -70,8 +81,12 @@ Win32DrawingWindow::~Win32DrawingWindow() {
 }
 
 void Win32DrawingWindow::Show() {
-    if (mSpec.fullScreen) {
-        const RECT screen = MonitorRect();
+    if (ShowsAnotherMonitor(mSpec)) {
+        const RECT screen = CoveredRect(mSpec);
+        SetWindowPos(mHwnd, HWND_TOPMOST, screen.left, screen.top, screen.right - screen.left,
+                     screen.bottom - screen.top, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    } else if (mSpec.fullScreen) {
+        const RECT screen = CoveredRect(mSpec);
         SetWindowPos(mHwnd, HWND_TOPMOST, screen.left, screen.top, screen.right - screen.left,
                      screen.bottom - screen.top, SWP_SHOWWINDOW);
         SetForegroundWindow(mHwnd);
@@ -87,7 +102,9 @@ void Win32DrawingWindow::SendToBack() {
 }
 
 void Win32DrawingWindow::BringToFront() {
-    SetWindowPos(mHwnd, mSpec.fullScreen ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    const UINT activation = ShowsAnotherMonitor(mSpec) ? SWP_NOACTIVATE : 0;
+    SetWindowPos(mHwnd, mSpec.fullScreen ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | activation);
 }
 
 PixelRect Win32DrawingWindow::Geometry() const {
@@ -136,6 +153,14 @@ LRESULT Win32DrawingWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_SIZE: SyncCanvasSize(); return 0;
+    case WM_MOUSEACTIVATE:
+        if (ShowsAnotherMonitor(mSpec)) return MA_NOACTIVATE;
+        break;
+    case WM_DISPLAYCHANGE: MonitorsMayHaveChanged(); break;
+    case WM_DPICHANGED:
+        // A full-screen window stays the size of its monitor in that
+        // monitor's pixels, whatever the scale; the preview keeps its size.
+        return 0;
     case WM_SETCURSOR:
         if (mSpec.blankCursor && LOWORD(lParam) == HTCLIENT) {
             SetCursor(nullptr);

@@ -6,13 +6,19 @@
 //  - full screen: a borderless, topmost popup covering the start monitor,
 //    black, with no pointer over it and no task-bar button; shown, it takes
 //    the keyboard focus;
+//  - full screen on another monitor (WindowSpec::monitor): the same popup
+//    over that monitor's rectangle, in its own pixels; neither showing it
+//    nor a click on it takes the activation or the focus from the saver's
+//    window;
 //  - otherwise (the preview): a caption with a close box, no resizing
 //    border, owned by the hidden application window (so no task-bar button);
 //  - key presses (WM_KEYDOWN, WM_SYSKEYDOWN) and pointer moves go to the
 //    program's handlers; the close box asks the program, which decides;
-//  - drawing on the window's own device context (Win32Canvas).
-// Not implemented: covering all monitors; the saver covers the one it
-// starts on.
+//  - drawing on the window's own device context (Win32Canvas);
+//  - a change of the display it hears goes to the monitor watch
+//    (MonitorsMayHaveChanged).
+// Not implemented: following a DPI change of its monitor (the size stays
+// the monitor's; the pen and the twips stay those the window opened with).
 
 #include "runtime/win32/Win32Api.h"
 

@@ -16,9 +16,10 @@ namespace vb {
 Win32Platform::Win32Platform(std::unique_ptr<SettingsStore> settings)
     : mSettings(std::move(settings)), mPacer(DisplayRefreshHz(), [] { PumpMessages(); }) {
     assert(mSettings && "the Win32 platform needs a settings store");
+    TellMonitorChangesTo(this);
 }
 
-Win32Platform::~Win32Platform() = default;
+Win32Platform::~Win32Platform() { TellMonitorChangesTo(nullptr); }
 
 std::string Win32Platform::ArgumentsOf(const std::wstring& commandLine) {
     std::size_t at = 0;
@@ -77,6 +78,8 @@ char Win32Platform::DecimalSeparator() const {
 }
 
 ScreenMetrics Win32Platform::Screen() const { return MonitorMetrics(StartMonitor()); }
+
+std::vector<PixelRect> Win32Platform::Monitors() const { return DeskMonitors(); }
 
 std::unique_ptr<WindowBackend> Win32Platform::CreateWindow(const WindowSpec& spec, WindowEvents& events,
                                                            const UnitScale& scale) {

@@ -16,13 +16,20 @@
 //  - DecimalSeparator from the user's locale;
 //  - Screen: the start monitor in its own pixels, 1440 / its DPI twips per
 //    pixel (the process is per-monitor DPI aware);
-//  - CreateWindow: drawing windows (Win32DrawingWindow) and dialogs built
+//  - Monitors: every monitor of the desk in its own pixels, the primary
+//    first; a change of the display (a monitor plugged in or out, a
+//    resolution or an arrangement changed) heard by any of the program's
+//    top-level windows is told to the observers once, on this thread
+//    (TellMonitorChangesTo);
+//  - CreateWindow: drawing windows (Win32DrawingWindow), full-screen on the
+//    start monitor or on the monitor their spec names, and dialogs built
 //    from their layout (Win32Dialog).
-// Not implemented: windows spanning several monitors; a window keeps the
-// DPI of the monitor it opened on.
+// Not implemented: one window spanning several monitors (each monitor gets
+// its own); a window keeps the DPI of the monitor it opened on.
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "runtime/Platform.h"
 #include "runtime/win32/Win32FramePacer.h"
@@ -44,6 +51,7 @@ public:
     SettingsStore& Settings() override;
     char DecimalSeparator() const override;
     ScreenMetrics Screen() const override;
+    std::vector<PixelRect> Monitors() const override;
     std::unique_ptr<WindowBackend> CreateWindow(const WindowSpec& spec, WindowEvents& events,
                                                 const UnitScale& scale) override;
 

@@ -9,9 +9,39 @@ namespace {
 
 constexpr UINT kBaseDpi = 96;
 constexpr int kIconResource = 1;
+constexpr UINT_PTR kMonitorsTimer = 1;
 
+// The hidden owner is an unowned top-level window, so the system's
+// broadcasts about the display reach it even when no other window is up.
 LRESULT CALLBACK OwnerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_DISPLAYCHANGE: MonitorsMayHaveChanged(); break;
+    case WM_SETTINGCHANGE:
+        // The work area changes when a monitor comes or goes; when the
+        // monitors stayed, following them changes nothing.
+        if (wParam == SPI_SETWORKAREA) MonitorsMayHaveChanged();
+        break;
+    case WM_TIMER:
+        if (wParam != kMonitorsTimer) break;
+        KillTimer(hwnd, kMonitorsTimer);
+        if (auto* platform = reinterpret_cast<Platform*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)))
+            ForwardToProgram([&] { platform->NotifyMonitorsChanged(); });
+        return 0;
+    default: break;
+    }
     return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, RECT*, LPARAM list) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+    const RECT& r = info.rcMonitor;
+    auto& monitors = *reinterpret_cast<std::vector<PixelRect>*>(list);
+    const PixelRect rect{int(r.left), int(r.top), int(r.right - r.left), int(r.bottom - r.top)};
+    if (info.dwFlags & MONITORINFOF_PRIMARY) monitors.insert(monitors.begin(), rect);
+    else monitors.push_back(rect);
+    return TRUE;
 }
 
 // Per-monitor DPI arrived with Windows 8.1 (shcore) and per-window DPI with
@@ -77,6 +107,27 @@ HWND AppOwnerWindow() {
 }
 
 HMONITOR StartMonitor() { return MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY); }
+
+std::vector<PixelRect> DeskMonitors() {
+    std::vector<PixelRect> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    if (monitors.empty())
+        monitors.push_back(PixelRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+    return monitors;
+}
+
+void TellMonitorChangesTo(Platform* platform) {
+    HWND owner = AppOwnerWindow();
+    SetWindowLongPtrW(owner, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(platform));
+    if (!platform) KillTimer(owner, kMonitorsTimer);
+}
+
+void MonitorsMayHaveChanged() {
+    // Setting the timer again restarts it: a burst of changes (every
+    // top-level window hears each one, and a monitor plugged in may come
+    // with a resolution and an arrangement change) is told once.
+    SetTimer(AppOwnerWindow(), kMonitorsTimer, kMonitorsSettleMs, nullptr);
+}
 
 UINT MonitorDpi(HMONITOR monitor) {
     static const auto getDpiForMonitor = Lookup<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
