@@ -93,7 +93,7 @@ play_music 40
 LOG=$T/scr.log
 wine "$SCR" /s >"$LOG" 2>&1 &
 PROGRAM_PID=$!
-PIDS+=($PROGRAM_PID)
+PIDS+=("$PROGRAM_PID")
 show_on_failure "$LOG"
 
 # the_box: sets BOX to the message box, the program's window titled
@@ -134,8 +134,8 @@ box_counts() {
 # lit_beside_box I: sets LIT to the pixels lit on monitor I of MONITORS,
 # less those of the box when it stands there.
 lit_beside_box() {
-    local x y w h
-    read -r x y w h <<<"${MONITORS[$1]}"
+    local x w
+    read -r x _ w _ <<<"${MONITORS[$1]}"
     look_at_monitor "$1"
     LIT=$inside_lit
     [ "$BOX_X" -ge "$x" ] && [ "$BOX_X" -lt $((x + w)) ] && LIT=$((LIT - BOX_LIT))
@@ -186,7 +186,7 @@ else
     xdotool mousemove "$sx" 500
     wine "$SCR" /s >"$LOG" 2>&1 &
     PROGRAM_PID=$!
-    PIDS+=($PROGRAM_PID)
+    PIDS+=("$PROGRAM_PID")
     covers_both
     sleep 0.5
     for i in $(seq 10); do xdotool mousemove $((ox + 100 + 10 * i)) $((oy + oh / 2)); sleep 0.1; done
