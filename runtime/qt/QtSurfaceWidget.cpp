@@ -2,6 +2,7 @@
 
 #include <QBackingStore>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -26,6 +27,13 @@ Qt::WindowFlags FlagsFor(const WindowSpec& spec) {
     flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     if (spec.controlBox) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     return flags;
+}
+
+// The platforms whose backing store is one image that keeps its pixels
+// from paint to paint, and may be drawn on between paints.
+bool StoreKeepsImage() {
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("xcb") || platform == QLatin1String("offscreen");
 }
 
 }  // namespace
@@ -65,8 +73,11 @@ QPaintEngine* QtSurfaceWidget::paintEngine() const { return mNative ? nullptr : 
 QImage* QtSurfaceWidget::BackingImage() {
     // Only where the backing store's pixels are the canvas's device pixels:
     // a scaled store (high DPI) or one that is not an image keeps the
-    // canvas on its own image.
-    if (!mStorePainted) return nullptr;
+    // canvas on its own image. So does a platform whose store may swap or
+    // clear its image between paints (Wayland's stores take turns with
+    // buffers the compositor still holds, and refill only what the
+    // toolkit painted).
+    if (!mStorePainted || !StoreKeepsImage()) return nullptr;
     QBackingStore* store = backingStore();
     if (!store || !store->handle() || devicePixelRatioF() != 1) return nullptr;
     // The toolkit sizes the store at the first paint; a shown window's
@@ -165,6 +176,13 @@ bool QtSurfaceWidget::event(QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         keyPressEvent(static_cast<QKeyEvent*>(event));
         return true;
+    }
+    // Qt's Wayland platform (6.4) does not give the seat the window's
+    // cursor when the pointer enters it, so the compositor's arrow stays
+    // over the saver; the toolkit passes a cursor on only when it changes.
+    if (event->type() == QEvent::Enter && mSpec.blankCursor) {
+        setCursor(Qt::ArrowCursor);
+        setCursor(Qt::BlankCursor);
     }
     return QWidget::event(event);
 }
