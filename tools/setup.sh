@@ -14,6 +14,7 @@ packages=(
   xscreensaver xscreensaver-data mate-screensaver libglib2.0-bin dbus desktop-file-utils
   pipewire pipewire-pulse wireplumber libxext6
   lintian groff man-db
+  sway swayidle grim wtype qt6-wayland
 )
 
 missing=()
