@@ -24,6 +24,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What it works with but does not need to install.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver | mate-screensaver | xfce4-screensaver, pulseaudio | pipewire-pulse")
+# Qt's Wayland platform: with it the saver and the settings run natively in
+# a Wayland session (without it, through XWayland where there is one).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 
 # The programs as a Debian build makes them (what dpkg-buildflags and
 # dh_strip add), so that lintian finds nothing to note:
