@@ -10,7 +10,8 @@
 // Not implemented: the other drawing methods of a form (Circle, PSet, text).
 //
 // Where the pixels live: in an image of the canvas's own until the window
-// offers its backing store (SetTargetSource); from then on the canvas draws
+// offers its backing store (SetTargetSource; a window on Wayland never
+// does, see QtSurfaceWidget::BackingImage); from then on the canvas draws
 // straight into the backing store, so one frame's pixels exist once, and
 // showing a step is only a flush of the rectangles it changed. The backing
 // store is asked for afresh each time drawing starts again after a pause

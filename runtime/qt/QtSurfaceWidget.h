@@ -42,7 +42,10 @@ public:
 
     // True when something was drawn that the screen does not show yet.
     // Once the window has its backing store the canvas draws straight into
-    // it, and showing what changed repaints without copying pixels.
+    // it where the store keeps one image from paint to paint (X11,
+    // offscreen), and showing what changed repaints without copying
+    // pixels; elsewhere (Wayland, whose store takes turns with buffers the
+    // compositor holds) a paint copies the changed tiles from the canvas.
     bool HasUnshownDrawing() const { return mNative ? mNative->HasUnshown() : mCanvas.HasDirty(); }
     // Pushes what was drawn to the screen now.
     void Present();
