@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Gyrobloom.scr under Wine on a desk of two monitors side by side (an X
-# server of 3840x1080 split in two 1920x1080 monitors, the left one the
-# primary): the saver covers both, each with a window of its own, both light
-# up with music, the white root shows nowhere, and a key ends it.
+# server of 3840x1080 split in two 1920x1080 monitors): the saver covers
+# both, each with a window of its own; once its box about the missing
+# playback meter has closed by itself, both light up with music and the
+# white root shows nowhere; a key ends it, and so does the eleventh
+# horizontal move over the monitor the saver's own window is not on.
 #
 # Usage: monitors.sh PATH/TO/Gyrobloom.scr [gyrobloom_win32_tests.exe]
 #
