@@ -2,7 +2,8 @@
 # The saver in a Wayland session: a headless sway run by a plain user, with
 # that user's own sound server. `gyrobloom /s` (Qt's Wayland platform) covers
 # the output, lights with music, is black in silence, ends on a key and on
-# the eleventh horizontal pointer move, and covers a second output too;
+# the eleventh horizontal pointer move, covers a second output too, and
+# draws sharp on an output of scale 2;
 # `gyrobloom /c` shows the preview and the dialog, whose tabs and OK work;
 # with no QT_QPA_PLATFORM Qt picks Wayland by itself and the saver runs.
 # The screenshots are left in the build directory (wayland-*.png).
@@ -129,6 +130,29 @@ click_at $((DX + $(px "${OK_BUTTON[0]}"))) $((DY + $(px "${OK_BUTTON[1]}")))
 ends_within 2 "OK closes the dialog"
 check "OK stores the new number of rays (3 + 1: \"$(ini_value "Number of Rays")\")" [ "$(ini_value "Number of Rays")" = 4 ]
 check "OK stores all fourteen parameters" [ "$(grep -c = "$INI" 2>/dev/null)" = 14 ]
+
+# --- A scaled output ------------------------------------------------------------
+# At scale 2 the saver draws at the output's own pixels: its lines keep
+# hard edges (a buffer of half the size, scaled up by the compositor, would
+# blend them into hundreds of colours).
+as_user swaymsg -q output HEADLESS-1 scale 2
+start_user_program /s
+wait_for_views "$PROGRAM_PID" 1 10 || give_up "/s shows a window on the scaled output"
+play_music 4
+most=0 most_colours=0 most_white=0
+for i in 1 2 3 4; do
+    sleep 0.5
+    shot HEADLESS-1
+    [ "$white" -gt "$most_white" ] && most_white=$white
+    [ "$lit" -gt "$most" ] && most=$lit most_colours=$colours
+done
+check "at scale 2 the saver covers the output (at most $most_white white pixels)" [ "$most_white" -eq 0 ]
+check "and the rays light it (at most $most lit pixels)" [ "$most" -gt 2000 ]
+check "with hard edges ($most_colours colours)" [ "$most_colours" -lt 40 ]
+wait "$PLAY_PID"
+keys space space
+ends_within 1 "a key ends the saver on the scaled output"
+as_user swaymsg -q output HEADLESS-1 scale 1
 
 # --- Qt's own choice ------------------------------------------------------------
 USER_ENV=""
