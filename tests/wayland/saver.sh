@@ -44,14 +44,15 @@ most=0 most_colours=0
 for i in 1 2 3 4 5 6; do
     sleep 0.5
     shot --save "$T/music.png"
-    echo "look $i: $lit lit, $colours colours"
     if [ "$lit" -gt "$most" ]; then
-        most=$lit most_colours=$colours
+        most=$lit
         cp "$T/music.png" "$BUILD_DIR/wayland-saver-music.png"
     fi
+    [ "$colours" -gt "$most_colours" ] && most_colours=$colours
 done
 check "with music playing the rays light the output (at most $most lit pixels)" [ "$most" -gt 2000 ]
-check "the rays are coloured ($most_colours colours)" [ "$most_colours" -gt 3 ]
+# Black counts as one of the colours here.
+check "the rays are coloured (at most $most_colours colours at a look)" [ "$most_colours" -gt 3 ]
 wait "$PLAY_PID"
 sleep 2  # the trails are erased within a few steps of silence
 shot --save "$BUILD_DIR/wayland-saver-silence.png"
@@ -144,11 +145,12 @@ for i in 1 2 3 4; do
     sleep 0.5
     shot HEADLESS-1
     [ "$white" -gt "$most_white" ] && most_white=$white
-    [ "$lit" -gt "$most" ] && most=$lit most_colours=$colours
+    [ "$lit" -gt "$most" ] && most=$lit
+    [ "$colours" -gt "$most_colours" ] && most_colours=$colours
 done
 check "at scale 2 the saver covers the output (at most $most_white white pixels)" [ "$most_white" -eq 0 ]
 check "and the rays light it (at most $most lit pixels)" [ "$most" -gt 2000 ]
-check "with hard edges ($most_colours colours)" [ "$most_colours" -lt 40 ]
+check "with hard edges (at most $most_colours colours at a look)" [ "$most_colours" -lt 40 ]
 wait "$PLAY_PID"
 keys space space
 ends_within 1 "a key ends the saver on the scaled output"
