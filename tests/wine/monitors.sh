@@ -29,28 +29,12 @@ for library in libXinerama.so.1 libXrandr.so.2; do
     [ -e "$libdir/$library" ] || give_up "$libdir/$library is installed (tools/setup-windows.sh installs it)"
 done
 
-export WINEPREFIX=$T/pfx WINEARCH=${WINEARCH:-win32} WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export WINEDEBUG=-all,warn+seh  # OutputDebugString appears as warn:seh
-
-wine_cleanup() {
-    wineserver -k 2>/dev/null
-    cleanup
-}
-trap wine_cleanup EXIT
-
-# A fresh prefix: no window manager (Managed N), sound through PulseAudio
-# only, monitors from Xinerama.
-env -u DISPLAY wineboot -i >"$T/wineboot.log" 2>&1
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /t REG_SZ /d N /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /t REG_SZ /d pulse /f >/dev/null 2>&1
-wineserver -k
-wineserver -w
+source "$(dirname "$0")/prefix.sh"
+# Monitors from Xinerama.
+fresh_prefix UseXRandR N
 
 start_x_server --monitors 1920x1080,1920x1080
 
-messages() { sed -n 's/.*OutputDebugString.*"Gyrobloom message: \(.*\)\\n"$/\1/p' "$LOG"; }
-ends() { wait_for_exit "$PROGRAM_PID" "${1:-5}" && [ "$EXIT_STATUS" -eq 0 ]; }
 
 # saver_windows: sets COVERS to the geometries ("X,Y,W,H", sorted) of the
 # program's visible windows without a title (the box has one).
@@ -92,10 +76,7 @@ start_sound_server
 pactl set-default-source test_sink.monitor
 play_music 40
 
-LOG=$T/scr.log
-wine "$SCR" /s >"$LOG" 2>&1 &
-PROGRAM_PID=$!
-PIDS+=("$PROGRAM_PID")
+run_scr /s
 show_on_failure "$LOG"
 
 # the_box: sets BOX to the message box, the program's window titled
@@ -123,15 +104,7 @@ xdotool mousemove 1900 20
 
 # The saver draws once the box has gone (the program's MsgBox returns when
 # it closes by itself); then, with music, both monitors light.
-box_gone() {
-    local i
-    for i in $(seq 400); do
-        xdotool getwindowname "$BOX" >/dev/null 2>&1 || return 0
-        sleep 0.1
-    done
-    return 1
-}
-check "unanswered, the box closes by itself" box_gone
+check "unanswered, the box closes by itself" box_gone_within 40
 # The rays pulse with the music: each monitor's most lit look counts.
 lit_left=0 lit_right=0
 for i in $(seq 30); do
@@ -172,9 +145,7 @@ else
     read -r ox oy _ oh <<<"${MONITORS[$other]}"
     read -r sx _ _ _ <<<"${MONITORS[$own]}"
     xdotool mousemove "$sx" 500
-    wine "$SCR" /s >"$LOG" 2>&1 &
-    PROGRAM_PID=$!
-    PIDS+=("$PROGRAM_PID")
+    run_scr /s
     covers_both
     sleep 0.5
     for i in $(seq 10); do xdotool mousemove $((ox + 100 + 10 * i)) $((oy + oh / 2)); sleep 0.1; done

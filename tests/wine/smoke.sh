@@ -22,45 +22,10 @@ for tool in wine wineserver Xvfb xdotool xwininfo pulseaudio pactl paplay sox; d
     command -v "$tool" >/dev/null || give_up "$tool is installed (tools/setup.sh installs it)"
 done
 
-export WINEPREFIX=$T/pfx WINEARCH=${WINEARCH:-win32} WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export WINEDEBUG=-all,warn+seh  # OutputDebugString appears as warn:seh
+source "$(dirname "$0")/prefix.sh"
 KEY='HKCU\Software\VB and VBA Program Settings\Gyrobloom\Settings'
-
-# The next program starts a fresh server that reads the registry as changed:
-# the old one has written it and gone (wineserver -w) before anything runs.
-restart_wine() {
-    wineserver -k
-    wineserver -w
-}
-
-wine_cleanup() {
-    wineserver -k 2>/dev/null
-    cleanup
-}
-trap wine_cleanup EXIT
-
-# A fresh prefix. Without a window manager, Wine is told to manage no
-# windows itself, or destroying a focused window takes two seconds.
-env -u DISPLAY wineboot -i >"$T/wineboot.log" 2>&1
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-# Sound through Wine's PulseAudio driver only: its ALSA driver would find
-# ALSA's "default" device (which forwards to PulseAudio) even without a server,
-# so that "no sound server" would never mean "no device".
-wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /t REG_SZ /d pulse /f >/dev/null 2>&1
-restart_wine
+fresh_prefix
 start_x_server
-
-RUNS=0
-# run_scr ARGS...: starts the program; sets PROGRAM_PID and LOG.
-run_scr() {
-    RUNS=$((RUNS + 1))
-    LOG=$T/scr-$RUNS.log
-    wine "$SCR" "$@" >"$LOG" 2>&1 &
-    PROGRAM_PID=$!
-    PIDS+=($PROGRAM_PID)
-}
-ends() { wait_for_exit "$PROGRAM_PID" "${1:-5}" && [ "$EXIT_STATUS" -eq 0 ]; }
-messages() { sed -n 's/.*OutputDebugString.*"Gyrobloom message: \(.*\)\\n"$/\1/p' "$LOG"; }
 
 # wait_message TEXT: waits for the program's message box with that text;
 # sets BOX to its window.
@@ -76,17 +41,6 @@ dismiss_message() {
     wait_message "$1" || return 1
     xdotool key Return
     sleep 0.3
-}
-# box_gone_within SECONDS: the message box closes (by itself: nobody answers);
-# sets BOX_MS, how long it stood from the call.
-box_gone_within() {
-    local i t
-    t=$(now_ms)
-    for i in $(seq $(($1 * 10))); do
-        xdotool getwindowname "$BOX" >/dev/null 2>&1 || { BOX_MS=$(($(now_ms) - t)); return 0; }
-        sleep 0.1
-    done
-    return 1
 }
 # no_pointer: the saver hides the pointer (polled: it may do so a little
 # after its window shows).
