@@ -8,16 +8,19 @@ MMResult WaveInQueue::WaveInOpen(const WaveFormat& format) {
     return kMmNoError;
 }
 
+MMResult WaveInQueue::Opened(WaveInCall call) {
+    if (const MMResult refused = Calling(call)) return refused;
+    return mOpen ? kMmNoError : kMmInvalidHandle;
+}
+
 MMResult WaveInQueue::WaveInPrepareHeader(WaveHeader& header) {
-    if (const MMResult refused = Calling(WaveInCall::PrepareHeader)) return refused;
-    if (!mOpen) return kMmInvalidHandle;
+    if (const MMResult refused = Opened(WaveInCall::PrepareHeader)) return refused;
     mPrepared.insert(&header);
     return kMmNoError;
 }
 
 MMResult WaveInQueue::WaveInAddBuffer(WaveHeader& header) {
-    if (const MMResult refused = Calling(WaveInCall::AddBuffer)) return refused;
-    if (!mOpen) return kMmInvalidHandle;
+    if (const MMResult refused = Opened(WaveInCall::AddBuffer)) return refused;
     if (!mPrepared.count(&header)) return kWaveUnprepared;
     header.flags &= ~kWaveHeaderDone;
     mQueued[&header] = QueueMark();
@@ -25,15 +28,13 @@ MMResult WaveInQueue::WaveInAddBuffer(WaveHeader& header) {
 }
 
 MMResult WaveInQueue::WaveInStart() {
-    if (const MMResult refused = Calling(WaveInCall::Start)) return refused;
-    if (!mOpen) return kMmInvalidHandle;
+    if (const MMResult refused = Opened(WaveInCall::Start)) return refused;
     Started();
     return kMmNoError;
 }
 
 MMResult WaveInQueue::WaveInReset() {
-    if (const MMResult refused = Calling(WaveInCall::Reset)) return refused;
-    if (!mOpen) return kMmInvalidHandle;
+    if (const MMResult refused = Opened(WaveInCall::Reset)) return refused;
     for (auto& [header, mark] : mQueued) header->flags |= kWaveHeaderDone;
     mQueued.clear();
     Stopped();
@@ -41,23 +42,20 @@ MMResult WaveInQueue::WaveInReset() {
 }
 
 MMResult WaveInQueue::WaveInStop() {
-    if (const MMResult refused = Calling(WaveInCall::Stop)) return refused;
-    if (!mOpen) return kMmInvalidHandle;
+    if (const MMResult refused = Opened(WaveInCall::Stop)) return refused;
     Stopped();
     return kMmNoError;
 }
 
 MMResult WaveInQueue::WaveInUnprepareHeader(WaveHeader& header) {
-    if (const MMResult refused = Calling(WaveInCall::UnprepareHeader)) return refused;
-    if (!mOpen) return kMmInvalidHandle;
+    if (const MMResult refused = Opened(WaveInCall::UnprepareHeader)) return refused;
     if (mQueued.count(&header)) return kWaveStillPlaying;
     mPrepared.erase(&header);
     return kMmNoError;
 }
 
 MMResult WaveInQueue::WaveInClose() {
-    if (const MMResult refused = Calling(WaveInCall::Close)) return refused;
-    if (!mOpen) return kMmInvalidHandle;
+    if (const MMResult refused = Opened(WaveInCall::Close)) return refused;
     if (!mQueued.empty()) return kWaveStillPlaying;
     mOpen = false;
     mPrepared.clear();

@@ -63,6 +63,10 @@ protected:
     bool Complete(WaveHeader& header);
 
 private:
+    // Every call but the open begins here: the device's refusal, or an
+    // invalid handle while it is not open.
+    MMResult Opened(WaveInCall call);
+
     bool mOpen = false;
     std::set<const WaveHeader*> mPrepared;
     std::map<WaveHeader*, std::uint64_t> mQueued;

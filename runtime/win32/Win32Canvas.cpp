@@ -21,7 +21,8 @@ int Round(double value) { return int(std::lround(value)); }
 }  // namespace
 
 Win32Canvas::Win32Canvas(const UnitScale& scale, Long backColor)
-    : mScale(scale), mBackColor(COLORREF(backColor) & 0xFFFFFF), mBackBrush(CreateSolidBrush(mBackColor)) {}
+    : mScale(scale), mBackColor(COLORREF(backColor) & 0xFFFFFF), mBackBrush(CreateSolidBrush(mBackColor)),
+      mResolved(ResolvePen(mDrawWidth, mDrawStyle, mScale)) {}
 
 Win32Canvas::~Win32Canvas() {
     ReleasePen();
@@ -45,20 +46,23 @@ void Win32Canvas::Cls() {
 
 void Win32Canvas::DrawWidth(Integer width) {
     mDrawWidth = width;
-    mPenValid = false;
+    PenChanged();
 }
 
 void Win32Canvas::Rescale(const UnitScale& scale) {
     mScale = scale;
-    mPenValid = false;
+    PenChanged();
 }
 
 void Win32Canvas::DrawStyle(Integer style) {
     mDrawStyle = style;
-    mPenValid = false;
+    PenChanged();
 }
 
-Pen Win32Canvas::CurrentPen() const { return ResolvePen(mDrawWidth, mDrawStyle, mScale); }
+void Win32Canvas::PenChanged() {
+    mResolved = ResolvePen(mDrawWidth, mDrawStyle, mScale);
+    mPenValid = false;
+}
 
 void Win32Canvas::ReleasePen() {
     if (mDc && mOldPen) SelectObject(mDc, mOldPen);
@@ -71,7 +75,7 @@ void Win32Canvas::ReleasePen() {
 void Win32Canvas::SelectPen(COLORREF color) {
     if (mPenValid && mPenColor == color) return;
     HPEN pen = nullptr;
-    const Pen wanted = CurrentPen();
+    const Pen& wanted = mResolved;
     const int width = wanted.WholePixels();
     if (!wanted.Visible()) {
         pen = CreatePen(PS_NULL, 0, color);
@@ -104,8 +108,7 @@ void Win32Canvas::Line(Single x1, Single y1, Single x2, Single y2, Long color) {
     MoveToEx(mDc, fromX, fromY, nullptr);
     LineTo(mDc, toX, toY);
     // A thin line leaves out its last pixel; a line is drawn from end to end.
-    const Pen drawn = CurrentPen();
-    if (drawn.style == PenStyle::Solid && drawn.WholePixels() == 1) SetPixelV(mDc, toX, toY, mPenColor);
+    if (mResolved.style == PenStyle::Solid && mResolved.WholePixels() == 1) SetPixelV(mDc, toX, toY, mPenColor);
 }
 
 }  // namespace vb

@@ -40,12 +40,14 @@ public:
     // Fills a rectangle of the drawing area with the background colour.
     void Erase(HDC dc, const RECT& rect) const;
 
-    // The pen width in pixels for the current DrawWidth.
-    Pen CurrentPen() const;
+    // The pen lines are drawn with now.
+    const Pen& CurrentPen() const { return mResolved; }
 
 private:
     void SelectPen(COLORREF color);
     void ReleasePen();
+    // Resolves the pen again after DrawWidth, DrawStyle or the unit changed.
+    void PenChanged();
 
     UnitScale mScale;
     COLORREF mBackColor;
@@ -54,6 +56,7 @@ private:
     SIZE mArea{0, 0};
     Integer mDrawWidth = 1;
     Integer mDrawStyle = 0;
+    Pen mResolved;
     HPEN mPen = nullptr;
     HGDIOBJ mOldPen = nullptr;
     COLORREF mPenColor = 0;

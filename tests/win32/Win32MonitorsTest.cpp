@@ -1,5 +1,6 @@
 // The desk's monitors as the Win32 backend sees them: the list, a window
-// over a monitor the spec names, and the changes the system announces.
+// covering the monitor rectangle it is given, and the changes the system
+// announces.
 // Needs a display.
 
 #include <gtest/gtest.h>
