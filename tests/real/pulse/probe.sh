@@ -40,14 +40,16 @@ start_metering() {
     require "in silence the microphone is metered" wait_for_streams_on "$MIC" 1 10
 }
 
-probe_ended() { ! kill -0 "$PROBE_PID" 2>/dev/null; }
+process_ended() { ! kill -0 "$1" 2>/dev/null; }
 # stop_probe: SIGTERM ends the probe, which releases the meter and exits 0.
+# From the signal on its ending is expected, not a death that until_true
+# would give up on.
 stop_probe() {
-    local status=0
-    kill -TERM "$PROBE_PID"
-    require "the probe ends on SIGTERM" until_true 10 probe_ended
-    wait "$PROBE_PID" || status=$?
+    local status=0 pid=$PROBE_PID
     PROBE_PID=""
+    kill -TERM "$pid"
+    require "the probe ends on SIGTERM" until_true 10 process_ended "$pid"
+    wait "$pid" || status=$?
     check "the probe exits with status 0 (got $status: $(tail -n 3 "$T/probe.err"))" [ "$status" = 0 ]
     check "the probe releases the meter" grep -qx done <(tail -n 1 "$OUT")
 }
