@@ -350,7 +350,7 @@ centred_on() { [ "$left" -ge 0 ] && near $(((left + right) / 2)) "$1" 3 && near 
 # monitor LOOKS times, PAUSE seconds apart, and sets for each monitor I:
 #   WHITEST[I]       the most pixels of the white root it showed at a look
 #   MOST_LIT[I]      the most lit pixels at a look where no white root showed,
-#   MOST_COLOURS[I]  and their colours
+#   MOST_COLOURS[I]  the most lit colours at such a look
 #   BOX[I]           the lit box ("left top right bottom") at the fullest of
 #                    those looks where it did not fill the monitor (a box
 #                    from edge to edge says nothing of where a picture is
@@ -373,7 +373,10 @@ watch_monitors() {
             look_at_monitor "$i"
             [ "$white" -gt "${WHITEST[i]}" ] && WHITEST[i]=$white
             [ "$white" -eq 0 ] || continue
-            [ "$inside_lit" -gt "${MOST_LIT[i]}" ] && MOST_LIT[i]=$inside_lit MOST_COLOURS[i]=$colours
+            [ "$inside_lit" -gt "${MOST_LIT[i]}" ] && MOST_LIT[i]=$inside_lit
+            # The rays' colours change from frame to frame: the most any
+            # covered look showed counts.
+            [ "$colours" -gt "${MOST_COLOURS[i]}" ] && MOST_COLOURS[i]=$colours
             [ "$left" -eq 0 ] && [ "$top" -eq 0 ] && [ "$right" -eq $((w - 1)) ] && [ "$bottom" -eq $((h - 1)) ] &&
                 continue
             [ "$inside_lit" -gt "${box_lit[i]}" ] && box_lit[i]=$inside_lit BOX[i]="$left $top $right $bottom"
