@@ -14,7 +14,7 @@ packages=(
   xscreensaver xscreensaver-data mate-screensaver libglib2.0-bin dbus desktop-file-utils
   pipewire pipewire-pulse wireplumber libxext6
   lintian groff man-db
-  sway swayidle grim wtype qt6-wayland
+  sway swayidle grim wtype qt6-wayland libwayland-dev wayland-protocols qt6-base-private-dev
 )
 
 missing=()

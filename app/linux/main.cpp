@@ -12,6 +12,8 @@
 #include "runtime/Platform.h"
 #include "runtime/posix/IniSettingsStore.h"
 #include "runtime/qt/QtPlatform.h"
+#include "runtime/qt/wayland/QtWaylandSurface.h"
+#include "runtime/qt/wayland/WaylandSaverWindow.h"
 #include "runtime/qt/x11/QtX11Surface.h"
 #include "startup/modSubs.h"
 
@@ -27,8 +29,15 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(vb::kAppTitle);
 
     vb::QtPlatform::Options options;
-    // On X11 the saver and the preview draw through the X server.
+    // On X11 the saver and the preview draw through the X server. On
+    // Wayland they draw into buffers of their own at the compositor's pace,
+    // and the saver's windows are the program's own, on a connection of
+    // their own.
     if (QGuiApplication::platformName() == QLatin1String("xcb")) options.nativeSurfaces = vb::CreateQtX11Surface;
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        options.nativeSurfaces = vb::CreateQtWaylandSurface;
+        options.fullScreenWindows = vb::CreateWaylandSaverWindow;
+    }
     vb::QtPlatform platform(app, std::make_unique<vb::IniSettingsStore>(), std::move(options));
     vb::InstallPlatform(&platform);
     modSubs::SetMixerFactory([] { return CreatePulseMixerWaveIn(); });

@@ -24,6 +24,21 @@ QtFramePacer::~QtFramePacer() = default;
 
 void QtFramePacer::Track(QtSurfaceWidget* surface) { mSurfaces.emplace_back(surface); }
 
+bool QtFramePacer::AwaitingWindowSystem() {
+    const auto live = LiveSurfaces();
+    return std::any_of(live.begin(), live.end(), [](QtSurfaceWidget* s) { return s->FramePending(); });
+}
+
+void QtFramePacer::WaitForWindowSystem() {
+    QElapsedTimer waited;
+    waited.start();
+    mWatchdog.start(kFrameTimeoutMs);
+    // The window system's answer arrives as an event like any other.
+    while (AwaitingWindowSystem() && waited.elapsed() < kFrameTimeoutMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    mWatchdog.stop();
+}
+
 std::vector<QtSurfaceWidget*> QtFramePacer::LiveSurfaces() {
     std::erase_if(mSurfaces, [](const QPointer<QtSurfaceWidget>& s) { return s.isNull(); });
     std::vector<QtSurfaceWidget*> live;
@@ -33,9 +48,12 @@ std::vector<QtSurfaceWidget*> QtFramePacer::LiveSurfaces() {
 
 void QtFramePacer::PauseDrawing() {
     for (QtSurfaceWidget* surface : LiveSurfaces()) surface->Canvas().Pause();
+    for (QtFrameSink* sink : mSinks) sink->PauseDrawing();
 }
 
 void QtFramePacer::EndOfStep() {
+    for (QtFrameSink* sink : mSinks)
+        if (sink->HasUnshownDrawing()) sink->Present();
     if (!mPaced) {
         for (QtSurfaceWidget* surface : LiveSurfaces()) surface->Present();
         ++mFramesShown;
@@ -51,11 +69,27 @@ void QtFramePacer::EndOfStep() {
             if (surface && surface->HasUnshownDrawing()) surface->Present();
     }
 
+    // Windows that pace themselves: the step's drawing goes out as soon as
+    // the window system asks for the frame, and while a frame is out the
+    // window system's request for the next one paces the steps, with no
+    // tick. A window that is not asked (hidden) holds its drawing, and the
+    // steps go on kFrameTimeoutMs apart.
+    if (AwaitingWindowSystem()) WaitForWindowSystem();
+    for (QtSurfaceWidget* surface : LiveSurfaces())
+        if (surface->PacedByWindowSystem() && surface->HasUnshownDrawing()) surface->Present();
+    if (AwaitingWindowSystem()) {
+        mTickTimer.stop();
+        mFrameInFlight = false;
+        ++mFramesShown;
+        return;
+    }
+
     if (mFrameInFlight) {
         QElapsedTimer waited;
         waited.start();
         // Only a requested frame can fail to come; a tick always does.
         if (mFrameRequests) mWatchdog.start(kFrameTimeoutMs);
+        for (QtFrameSink* sink : mSinks) sink->BeforeWait();
         while (mFrameInFlight) {
             if (waited.elapsed() >= kFrameTimeoutMs) {
                 PresentRemaining();
@@ -65,6 +99,11 @@ void QtFramePacer::EndOfStep() {
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         }
         if (mFrameRequests) mWatchdog.stop();
+        // Reading a window's connection runs its handlers, which may close
+        // windows: each is asked only while it is still there.
+        const std::vector<QtFrameSink*> sinks = mSinks;
+        for (QtFrameSink* sink : sinks)
+            if (std::find(mSinks.begin(), mSinks.end(), sink) != mSinks.end()) sink->AfterWait();
     }
 
     mFrameInFlight = true;
@@ -75,10 +114,12 @@ void QtFramePacer::EndOfStep() {
 
 void QtFramePacer::OnTick() {
     mAwaiting.clear();
+    for (QtFrameSink* sink : mSinks)
+        if (sink->HasUnshownDrawing()) sink->Present();
     for (QtSurfaceWidget* surface : LiveSurfaces()) {
         if (!surface->HasUnshownDrawing()) continue;
         QWindow* window = surface->windowHandle();
-        if (!mFrameRequests || !window || !surface->isVisible()) {
+        if (!mFrameRequests || !window || !surface->isVisible() || surface->PacedByWindowSystem()) {
             surface->Present();
             continue;
         }

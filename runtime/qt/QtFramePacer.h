@@ -12,7 +12,11 @@
 // frame that does not arrive within kFrameTimeoutMs (a hidden or obscured
 // window on some platforms) is presented at once. On X11 a frame request is
 // only a further timer, so there frames are not requested: one wake-up a
-// frame instead of two.
+// frame instead of two. A window whose surface the window system paces
+// itself (QtNativeSurface::PacedByWindowSystem) presents at the end of each
+// step, and the next step waits for the window system to ask for the next
+// frame, with no tick: one wake-up a frame. Not asked within
+// kFrameTimeoutMs (a hidden window), the steps go on at that interval.
 // Unpaced (benchmarks): every step's drawing is presented at once.
 
 #include <QElapsedTimer>
@@ -29,6 +33,23 @@
 
 namespace vb {
 
+// A drawing window that is not a Qt widget: a window of the program's own
+// on the window system, presented with the step's drawing and at the ticks
+// as the widgets are where frames are not requested.
+class QtFrameSink {
+public:
+    virtual ~QtFrameSink() = default;
+    virtual bool HasUnshownDrawing() const = 0;
+    // Sends the drawing (a window whose window system has not asked for
+    // the next frame keeps it for later).
+    virtual void Present() = 0;
+    virtual void PauseDrawing() = 0;
+    // Around the wait for a tick: the window's own connection need not wake
+    // the program for what it says meanwhile, and is read after the tick.
+    virtual void BeforeWait() {}
+    virtual void AfterWait() {}
+};
+
 class QtFramePacer final : public QObject {
 public:
     static constexpr int kFrameTimeoutMs = 100;
@@ -40,6 +61,9 @@ public:
     bool FrameRequests() const { return mFrameRequests; }
     // Windows whose drawing the pacer presents; forgotten when deleted.
     void Track(QtSurfaceWidget* surface);
+    // Windows that are not widgets, until they are forgotten.
+    void AddSink(QtFrameSink* sink) { mSinks.push_back(sink); }
+    void RemoveSink(QtFrameSink* sink) { std::erase(mSinks, sink); }
 
     // Called once per step after the pending events ran: waits for the
     // previous frame (paced) and schedules the next, or presents at once.
@@ -57,6 +81,10 @@ protected:
 
 private:
     void OnTick();
+    // A window that paces itself has a frame out and was not yet asked for
+    // the next.
+    bool AwaitingWindowSystem();
+    void WaitForWindowSystem();
     void FinishFrame();
     void PresentRemaining();
     std::vector<QtSurfaceWidget*> LiveSurfaces();
@@ -73,6 +101,7 @@ private:
     // presented yet.
     std::vector<QPointer<QtSurfaceWidget>> mAwaiting;
     QSet<QWindow*> mFiltered;
+    std::vector<QtFrameSink*> mSinks;
     long mFramesShown = 0;
 };
 

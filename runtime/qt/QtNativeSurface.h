@@ -24,14 +24,22 @@ namespace vb {
 
 class QtNativeSurface : public Canvas {
 public:
-    // The drawing area, in device pixels.
-    virtual void Resize(QSize devicePixels) = 0;
-    // Paints an exposed area (device pixels) in the background colour.
+    // The drawing area: the window's size and its device pixels per pixel.
+    virtual void Resize(QSize logicalSize, qreal devicePixelRatio) = 0;
+    // Paints an exposed area (the window's pixels) in the background colour.
     virtual void Erase(const QRect& area) = 0;
     // True when something was drawn that the window system may not have yet.
     virtual bool HasUnshown() const = 0;
-    // Sends what was drawn to the window system now.
+    // Sends what was drawn to the window system now (where it is waiting
+    // for a frame, the drawing waits for it instead).
     virtual void Present() = 0;
+
+    // Surfaces whose window system says when it wants the next frame
+    // (Wayland's frame callbacks): after a Present the frame is pending
+    // until the window system asks for the next, which it does through an
+    // event. A hidden window may never be asked.
+    virtual bool PacedByWindowSystem() const { return false; }
+    virtual bool FramePending() const { return false; }
 };
 
 // A native surface on `window` (a top-level widget whose native window the

@@ -51,7 +51,7 @@ bool UsesFrameRequests(QtPlatform::Options::Frames frames) {
 QtPlatform::QtPlatform(QApplication& app, std::unique_ptr<SettingsStore> settings, Options options)
     : mApp(app), mSettings(std::move(settings)),
       mPacer(options.paced, RefreshRate(), UsesFrameRequests(options.frames)),
-      mNativeSurfaces(std::move(options.nativeSurfaces)) {
+      mNativeSurfaces(std::move(options.nativeSurfaces)), mFullScreenWindows(std::move(options.fullScreenWindows)) {
     assert(mSettings && "the Qt platform needs a settings store");
     // The run ends only through End, never because a message box or the
     // dialog was the last window to close.
@@ -153,6 +153,8 @@ ScreenMetrics QtPlatform::Screen() const {
 std::unique_ptr<WindowBackend> QtPlatform::CreateWindow(const WindowSpec& spec, WindowEvents& events,
                                                         const UnitScale& scale) {
     if (spec.dialog) return CreateDialogWindow(spec, events, scale);
+    if (spec.fullScreen && mFullScreenWindows)
+        if (auto own = mFullScreenWindows(spec, events, scale, mPacer)) return own;
     auto window = std::make_unique<QtDrawingWindow>(spec, events, scale, ScreenFor(spec.monitor), mNativeSurfaces);
     mPacer.Track(window->Widget());
     return window;

@@ -49,6 +49,11 @@ public:
         // Native surfaces for the drawing windows (QtNativeSurface); none:
         // every window draws on a QtCanvas.
         QtNativeSurfaceFactory nativeSurfaces = {};
+        // Full-screen drawing windows of the program's own, not Qt widgets,
+        // where the factory makes one (nullptr: it declines).
+        using WindowFactory = std::function<std::unique_ptr<WindowBackend>(
+            const WindowSpec& spec, WindowEvents& events, const UnitScale& scale, QtFramePacer& pacer)>;
+        WindowFactory fullScreenWindows = {};
     };
 
     // The application must outlive the platform.
@@ -91,6 +96,7 @@ private:
     InstanceLock mInstanceLock;
     QtFramePacer mPacer;
     QtNativeSurfaceFactory mNativeSurfaces;
+    Options::WindowFactory mFullScreenWindows;
     // The connections to Qt's screen signals live as long as this.
     std::unique_ptr<QObject> mMonitorWatch;
     QElapsedTimer mSinceStart;

@@ -95,7 +95,7 @@ QtSurfaceWidget::~QtSurfaceWidget() { mCanvas.Pause(); }
 
 void QtSurfaceWidget::SyncCanvasSize() {
     if (mNative)
-        mNative->Resize(size());
+        mNative->Resize(size(), devicePixelRatioF());
     else if (!testAttribute(Qt::WA_PaintOnScreen))  // not while a native surface is being made
         mCanvas.Resize(size(), devicePixelRatioF());
 }

@@ -49,6 +49,10 @@ public:
     bool HasUnshownDrawing() const { return mNative ? mNative->HasUnshown() : mCanvas.HasDirty(); }
     // Pushes what was drawn to the screen now.
     void Present();
+    // A surface whose window system asks for each frame (QtNativeSurface):
+    // whether it does, and whether a frame sent still waits for that.
+    bool PacedByWindowSystem() const { return mNative && mNative->PacedByWindowSystem(); }
+    bool FramePending() const { return mNative && mNative->FramePending(); }
 
 protected:
     bool event(QEvent* event) override;

@@ -39,7 +39,7 @@ public:
                              std::to_string(int(x2)) + "," + std::to_string(int(y2)) + " " + std::to_string(color));
         mUnshown = true;
     }
-    void Resize(QSize devicePixels) override { mLog.size = devicePixels; }
+    void Resize(QSize logicalSize, qreal) override { mLog.size = logicalSize; }
     void Erase(const QRect& area) override { mLog.erased += area; }
     bool HasUnshown() const override { return mUnshown; }
     void Present() override { ++mLog.presents, mUnshown = false; }

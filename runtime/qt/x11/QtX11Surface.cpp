@@ -27,7 +27,8 @@ public:
         mUnshown = true;
     }
 
-    void Resize(QSize devicePixels) override { mCanvas.Resize(devicePixels.width(), devicePixels.height()); }
+    // Declined on scaled screens: the window's pixels are device pixels.
+    void Resize(QSize logicalSize, qreal) override { mCanvas.Resize(logicalSize.width(), logicalSize.height()); }
     void Erase(const QRect& area) override {
         mCanvas.Erase(area.x(), area.y(), area.width(), area.height());
         mUnshown = true;

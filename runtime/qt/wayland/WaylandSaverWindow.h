@@ -1,0 +1,32 @@
+#pragma once
+// The saver's full-screen windows on Wayland, on a connection of the
+// program's own beside Qt's.
+//
+// Qt's Wayland platform reads its connection on two threads of its own,
+// which hand every batch of events to the main thread: each frame of a
+// window on that connection (the buffer coming back, the compositor asking
+// for the next frame) wakes three threads several times over. These windows
+// are xdg toplevels on a connection that only the main thread reads, and
+// not while it waits for the next tick: a frame costs the tick's one
+// wake-up, and what the compositor said meanwhile is read after it.
+//
+// Each window is full screen on the output that shows its monitor, with no
+// pointer over it; keys, pointer moves and clicks go to the window's
+// portable side as the widgets' do. The frames are WaylandFrames.
+//
+// Declined (the window is a Qt widget): other platforms, no compositor to
+// connect to or one without xdg-shell or shared memory, GYROBLOOM_RASTER or
+// GYROBLOOM_QT_WINDOWS set in the environment.
+
+#include <memory>
+
+#include "runtime/WindowBackend.h"
+
+namespace vb {
+
+class QtFramePacer;
+
+std::unique_ptr<WindowBackend> CreateWaylandSaverWindow(const WindowSpec& spec, WindowEvents& events,
+                                                        const UnitScale& scale, QtFramePacer& pacer);
+
+}  // namespace vb
