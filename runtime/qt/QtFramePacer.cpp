@@ -109,7 +109,21 @@ void QtFramePacer::EndOfStep() {
     mFrameInFlight = true;
     const double now = double(mSinceStart.nsecsElapsed()) / 1e6;
     const double tick = mClock.ClaimNextTick(now);
-    mTickTimer.start(std::max(0, int(std::ceil(tick - now))));
+    int delay = std::max(0, int(std::ceil(tick - now)));
+    // Nobody is shown what is drawn: the animation goes on, slowly.
+    if (SinksStarved()) delay = std::max(delay, kFrameTimeoutMs);
+    mTickTimer.start(delay);
+}
+
+bool QtFramePacer::SinksStarved() {
+    const bool waiting = !mSinks.empty() &&
+                         std::all_of(mSinks.begin(), mSinks.end(), [](QtFrameSink* s) { return s->FramePending(); });
+    if (!waiting) {
+        mSinksWaiting.invalidate();
+        return false;
+    }
+    if (!mSinksWaiting.isValid()) mSinksWaiting.start();
+    return mSinksWaiting.elapsed() >= kFrameTimeoutMs;
 }
 
 void QtFramePacer::OnTick() {

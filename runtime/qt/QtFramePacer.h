@@ -44,6 +44,10 @@ public:
     // the next frame keeps it for later).
     virtual void Present() = 0;
     virtual void PauseDrawing() = 0;
+    // A frame was sent that the window system has not yet asked to follow
+    // (a hidden window is never asked): while every such window waits so
+    // for longer than kFrameTimeoutMs, the steps slow to that interval.
+    virtual bool FramePending() const { return false; }
     // Around the wait for a tick: the window's own connection need not wake
     // the program for what it says meanwhile, and is read after the tick.
     virtual void BeforeWait() {}
@@ -85,6 +89,9 @@ private:
     // the next.
     bool AwaitingWindowSystem();
     void WaitForWindowSystem();
+    // Every window of its own has waited for the window system for longer
+    // than kFrameTimeoutMs.
+    bool SinksStarved();
     void FinishFrame();
     void PresentRemaining();
     std::vector<QtSurfaceWidget*> LiveSurfaces();
@@ -102,6 +109,7 @@ private:
     std::vector<QPointer<QtSurfaceWidget>> mAwaiting;
     QSet<QWindow*> mFiltered;
     std::vector<QtFrameSink*> mSinks;
+    QElapsedTimer mSinksWaiting;  // since every sink has had a frame pending
     long mFramesShown = 0;
 };
 

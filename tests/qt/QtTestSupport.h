@@ -59,6 +59,7 @@ public:
     explicit ProbeForm(vb::WindowSpec kind = PreviewWindow()) : vb::Form(std::move(kind)) {}
     vb::QtCanvas& Canvas() { return dynamic_cast<vb::QtCanvas&>(Window().Surface()); }
     QWidget* Widget() { return dynamic_cast<vb::QtDrawingWindow&>(Window()).Widget(); }
+    vb::WindowBackend& Backend() { return Window(); }
 
     // Sizes the window in pixels (15 twips each at 96 DPI), shows it and
     // waits until it is on screen.

@@ -78,13 +78,17 @@ check "twelve vertical pointer moves leave the saver running" running "$PROGRAM_
 pointer_moves 1 10 0
 ends_within 1 "the eleventh horizontal move ends the saver"
 
-# --- Two outputs ----------------------------------------------------------------
+# --- Outputs come and go -------------------------------------------------------
+# The saver starts on one output; a second one made while it runs gets a
+# window of its own, full screen, covered and lit, and the pointer stays
+# hidden on the first. (Sway 1.7 cannot take a headless output away: a
+# disabled one keeps its wl_output, so Qt keeps the screen.)
+start_user_program /s
+wait_for_views "$PROGRAM_PID" 1 10 || give_up "/s shows a window on one output"
 as_user swaymsg -q create_output || give_up "sway makes a second output"
 OUTPUTS+=("HEADLESS-2 1920 0 1280 720")
-sleep 0.5
-start_user_program /s
 wait_for_views "$PROGRAM_PID" 2 10 ||
-    fail "the saver shows a window on each of two outputs (${#VIEWS[@]}: ${VIEWS[*]})"
+    fail "a window follows the output made while the saver runs (${#VIEWS[@]}: ${VIEWS[*]})"
 for entry in "${OUTPUTS[@]}"; do
     read -r name _ _ w h <<<"$entry"
     covered=no
@@ -102,8 +106,28 @@ for entry in "${OUTPUTS[@]}"; do
     check "$name is covered ($white white pixels left) and lit ($lit pixels)" [ "$white" -eq 0 -a "$lit" -gt 500 ]
 done
 wait "$PLAY_PID"
+
+# A saver no output shows (its workspace is put away) is asked for no
+# frames: it steps slowly meanwhile, and draws again when shown.
+as_user swaymsg -q workspace 9
+play_music 4
+sleep 1.5
+shot HEADLESS-1
+check "the saver's workspace put away, the output shows the empty one ($white white pixels)" [ "$white" -gt 1000000 ]
+check "the saver runs on while nothing shows it" running "$PROGRAM_PID"
+as_user swaymsg -q workspace 1
+most=0
+for i in 1 2 3 4; do
+    sleep 0.3
+    shot HEADLESS-1
+    [ "$lit" -gt "$most" ] && most=$lit
+done
+check "shown again, the saver covers and lights the output (at most $lit lit, $white white pixels)" \
+    [ "$white" -eq 0 -a "$most" -gt 500 ]
+wait "$PLAY_PID"
+
 keys space space
-ends_within 1 "a key ends the saver on two outputs"
+ends_within 1 "a key ends the saver after the outputs changed"
 
 # --- The settings dialog --------------------------------------------------------
 INI=$USER_HOME/.config/Gyrobloom/Gyrobloom.ini

@@ -87,6 +87,9 @@ public:
 private:
     explicit Connection(wl_display* display);
     SaverWindow* WindowOf(wl_surface* surface) const;
+    // No image for the pointer over a window that hides it; said again when
+    // the outputs change, as the compositor then sets its own.
+    void HidePointer();
 
     static void OnGlobal(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t version);
     static void OnGlobalRemove(void* data, wl_registry* registry, uint32_t name);
@@ -114,6 +117,7 @@ private:
     bool mLost = false;
     // Input: where it goes, and the buttons and modifiers held.
     SaverWindow* mPointerFocus = nullptr;
+    uint32_t mPointerSerial = 0;  // of the pointer's entering mPointerFocus
     SaverWindow* mKeyboardFocus = nullptr;
     double mPointerX = 0, mPointerY = 0;
     Integer mButtons = 0;
@@ -156,6 +160,7 @@ public:
         mConnection.Flush();
     }
     void PauseDrawing() override { mCanvas.Pause(); }
+    bool FramePending() const override { return mFrames.FramePending(); }
     void BeforeWait() override { mConnection.Hold(true); }
     void AfterWait() override { mConnection.Hold(false); }
 
@@ -254,6 +259,7 @@ void Connection::OnGlobal(void* data, wl_registry* registry, uint32_t name, cons
         };
         wl_output_add_listener(output->output, &kOutput, output.get());
         self->mOutputs.push_back(std::move(output));
+        self->HidePointer();
     }
 }
 
@@ -267,6 +273,7 @@ void Connection::OnGlobalRemove(void* data, wl_registry*, uint32_t name) {
             wl_output_destroy(output->output);
         return true;
     });
+    self->HidePointer();
 }
 
 void Connection::OnCapabilities(void* data, wl_seat* seat, uint32_t capabilities) {
@@ -328,9 +335,14 @@ void Connection::OnPointerEnter(void* data, wl_pointer* pointer, uint32_t serial
                                 wl_fixed_t y) {
     auto* self = static_cast<Connection*>(data);
     self->mPointerFocus = self->WindowOf(surface);
+    self->mPointerSerial = serial;
     self->mPointerX = wl_fixed_to_double(x), self->mPointerY = wl_fixed_to_double(y);
-    // No image: the pointer is hidden over the window.
-    if (self->mPointerFocus && self->mPointerFocus->BlankCursor()) wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
+    self->HidePointer();
+}
+
+void Connection::HidePointer() {
+    if (mPointer && mPointerFocus && mPointerFocus->BlankCursor())
+        wl_pointer_set_cursor(mPointer, mPointerSerial, nullptr, 0, 0);
 }
 
 void Connection::OnPointerMotion(void* data, wl_pointer*, uint32_t, wl_fixed_t x, wl_fixed_t y) {
@@ -421,6 +433,12 @@ void SaverWindow::Show() {
     const Connection::Output* output = mConnector.empty() ? nullptr : mConnection.OutputNamed(mConnector);
     mScale = output ? output->scale : 1;
     mSurface = wl_compositor_create_surface(mConnection.Compositor());
+    // An output the window enters is sent its whole picture (sway repaints
+    // a new output only where a window's later frames changed it).
+    static constexpr wl_surface_listener kEnter = {
+        [](void* data, wl_surface*, wl_output*) { static_cast<SaverWindow*>(data)->mShowAll = true; },
+        [](void*, wl_surface*, wl_output*) {}};
+    wl_surface_add_listener(mSurface, &kEnter, this);
     mXdgSurface = xdg_wm_base_get_xdg_surface(mConnection.Shell(), mSurface);
     xdg_surface_add_listener(mXdgSurface, &kSurface, this);
     mToplevel = xdg_surface_get_toplevel(mXdgSurface);
