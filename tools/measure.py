@@ -13,9 +13,9 @@ qix), and beside gyrobloom-hack, each run in the same conditions.
   --no-peers   leave out cava and qix (they are installed when missing)
   --only ROWS  a comma-separated subset of the rows:
                latency,1080,1080-silent,2160,4320,heavy,cava,qix,hack,
-               xorg-1080,xorg-2x1080
+               xorg-1080,xorg-2x1080,wayland-1080,wayland-1080-scale2
 
-Every run gets its own X server (Xvfb at the row's size, on a display it
+Every X11 run gets its own X server (Xvfb at the row's size, on a display it
 picks itself; for the rows of monitors, Xorg with the dummy driver, split
 into monitors side by side with xrandr as tests/real/lib.sh does, which
 needs root), and all share one private PulseAudio server with a null
@@ -23,7 +23,13 @@ output and input; the music is a swelling chord played into it. Processor
 use is the process's own user + system time over wall time, in percent of
 one core; the X server's is its own over the same time, apart (on X11 the
 saver's lines are drawn by the server); peak resident memory is the
-kernel's high-water mark (VmHWM). Steps and frames per second come from the saver itself (GYROBLOOM_STATS).
+kernel's high-water mark (VmHWM); wake-ups are the times the program's
+threads were switched in (voluntary and involuntary context switches, all
+threads), per second. Steps and frames per second come from the saver
+itself (GYROBLOOM_STATS). The Wayland rows run tools/wayland-cost.sh: a
+headless sway of one 1920x1080 output (at scale 1 or 2) run by a
+throw-away user with its own sound server (root only, as the Wayland tests),
+the compositor's CPU in the X server's column.
 The latencies are taken by polling the screen and the process:
   start to first frame   program started -> the screen's centre turns black
   key to exit            a key press (XTest) -> the process has ended
@@ -53,7 +59,10 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SCREEN_WATCH = os.path.join(ROOT, "tests", "real", "screen.py")
 QIX = "/usr/libexec/xscreensaver/qix"
-HEADER = ("program", "CPU % of one core", "X server's CPU %", "peak resident MB", "steps/s", "frames/s")
+HEADER = ("program", "CPU % of one core", "X server's (compositor's) CPU %", "peak resident MB", "wake-ups/s",
+          "steps/s", "frames/s")
+WAYLAND_COST = os.path.join(ROOT, "tools", "wayland-cost.sh")
+COST_LINE = re.compile(r"^cpu=(\S+) compositor=(\S+) mb=(\S+) wakeups=(\S+) steps=(\S+) frames=(\S+)$", re.MULTILINE)
 HEAVY_SETTINGS = "[Settings]\nNumber of Rays=100\nLine Length=100\nRay Width=100\nMirror=True\n"
 CAVA_CONFIG = ("[general]\nframerate = 60\n[input]\nmethod = pulse\nsource = auto\n"
                "[output]\nmethod = raw\nraw_target = /dev/null\ndata_format = binary\n")
@@ -63,8 +72,9 @@ STATS_LINE = re.compile(r"^gyrobloom: (\S+) steps, (\S+) frames in (\S+)", re.MU
 # steps and frames and ends on a key), "hack" (gyrobloom-hack -root, ended by
 # SIGTERM), or a peer, "cava" or "qix" (left out with --no-peers).
 # monitors: the sizes of the monitors side by side on an Xorg desk, or None
-# for one Xvfb screen.
-Row = collections.namedtuple("Row", "key label program size music settings monitors", defaults=(None,))
+# for one Xvfb screen. program "wayland": the saver under sway, its output
+# at the row's scale.
+Row = collections.namedtuple("Row", "key label program size music settings monitors scale", defaults=(None, 1))
 ROWS = [
     Row("cava", "cava {cava}, terminal audio visualizer, 60 fps, music", "cava", "1920x1080", True, None),
     Row("qix", "XScreenSaver's qix on the 1920x1080 root window (no sound)", "qix", "1920x1080", False, None),
@@ -79,9 +89,13 @@ ROWS = [
         "1920x1080", True, "default", ("1920x1080",)),
     Row("xorg-2x1080", "`gyrobloom /s` 3840x1080 on Xorg (dummy driver), two 1920x1080 monitors, music", "saver",
         "3840x1080", True, "default", ("1920x1080", "1920x1080")),
+    Row("wayland-1080", "`gyrobloom /s` 1920x1080 under sway (Wayland), music", "wayland", "1920x1080", True,
+        "default"),
+    Row("wayland-1080-scale2", "`gyrobloom /s` 1920x1080 under sway (Wayland), output scale 2, music", "wayland",
+        "1920x1080", True, "default", None, 2),
 ]
 ROW_KEYS = ["latency", "1080", "1080-silent", "2160", "4320", "heavy", "cava", "qix", "hack",
-            "xorg-1080", "xorg-2x1080"]  # as --help lists them
+            "xorg-1080", "xorg-2x1080", "wayland-1080", "wayland-1080-scale2"]  # as --help lists them
 XORG_PACKAGES = ["xserver-xorg-core", "xserver-xorg-video-dummy", "x11-xserver-utils"]
 LATENCIES = (("first_frame_ms", "start to first frame"), ("key_exit_ms", "key to exit"),
              ("term_exit_ms", "SIGTERM to exit"), ("onset_ms", "sound onset to the first lit pixel"))
@@ -114,9 +128,25 @@ def median(values):
 
 
 def table_row(label, runs):
-    """A row of the table from runs of (cpu, peak, steps/s, frames/s, X server's cpu)."""
-    cpu, peak, steps, frames, xcpu = (median(column) for column in (list(zip(*runs)) or [[]] * 5))
-    return "| %s |" % " | ".join((label, cpu, xcpu, peak, steps, frames))
+    """A row of the table from runs of (cpu, peak, steps/s, frames/s, X server's cpu, wake-ups/s)."""
+    cpu, peak, steps, frames, xcpu, wakeups = (median(column) for column in (list(zip(*runs)) or [[]] * 6))
+    return "| %s |" % " | ".join((label, cpu, xcpu, peak, wakeups, steps, frames))
+
+
+def cost_line(text):
+    """(cpu, peak, steps/s, frames/s, compositor's cpu, wake-ups/s) from
+    tools/wayland-cost.sh's output, or "-"s when it printed none."""
+    found = COST_LINE.findall(text)
+    if not found:
+        return ("-",) * 6
+    cpu, compositor, peak, wakeups, steps, frames = found[-1]
+    return cpu, peak, steps, frames, compositor, wakeups
+
+
+def context_switches(statuses):
+    """Voluntary + involuntary context switches summed over the texts of
+    /proc/PID/task/*/status."""
+    return sum(int(n) for text in statuses for n in re.findall(r"^\w*ctxt_switches:\s+(\d+)", text, re.MULTILINE))
 
 
 def table(rows):
@@ -402,24 +432,45 @@ class Session:
                 f.write(HEAVY_SETTINGS)
 
     def measure(self, pid):
-        """After a second's warm-up: (cpu %, peak MB, the X server's cpu %)
-        over the measuring time. The X server's is what it spent drawing for
-        the program, and reading the screen for nobody: nothing polls it meanwhile."""
+        """After a second's warm-up: (cpu %, peak MB, the X server's cpu %,
+        wake-ups/s) over the measuring time. The X server's is what it spent
+        drawing for the program, and reading the screen for nobody: nothing
+        polls it meanwhile."""
         def ticks(pid):
             stat = read("/proc/%d/stat" % pid)
             return cpu_ticks(stat) if stat else None
+
+        def switches(pid):
+            tasks = "/proc/%d/task" % pid
+            try:
+                return context_switches(read(os.path.join(tasks, task, "status")) for task in os.listdir(tasks))
+            except OSError:
+                return None
         time.sleep(1)
-        c0, x0, t0 = ticks(pid), ticks(self.xvfb.pid), time.monotonic()
+        c0, x0, w0, t0 = ticks(pid), ticks(self.xvfb.pid), switches(pid), time.monotonic()
         time.sleep(self.options.seconds)
-        c1, x1, t1 = ticks(pid), ticks(self.xvfb.pid), time.monotonic()
+        c1, x1, w1, t1 = ticks(pid), ticks(self.xvfb.pid), switches(pid), time.monotonic()
         kb = re.search(r"^VmHWM:\s+(\d+)", read("/proc/%d/status" % pid), re.MULTILINE)
         if c0 is None or c1 is None or kb is None:
-            return "-", "-", "-"
+            return "-", "-", "-", "-"
+        wakeups = "-" if w0 is None or w1 is None else "%.0f" % ((w1 - w0) / (t1 - t0))
         return (percent(c1 - c0, self.hz, t1 - t0), "%.1f" % (int(kb.group(1)) / 1024),
-                percent((x1 or 0) - (x0 or 0), self.hz, t1 - t0))
+                percent((x1 or 0) - (x0 or 0), self.hz, t1 - t0), wakeups)
+
+    def run_wayland(self, row):
+        """One run of a Wayland row, by tools/wayland-cost.sh."""
+        # A session of its own: none of the X rows' servers and settings.
+        env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin")}
+        done = subprocess.run([WAYLAND_COST, self.options.program, "%g" % self.options.seconds, str(row.scale)],
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, env=env)
+        if not COST_LINE.search(done.stdout):
+            sys.stderr.write("tools/wayland-cost.sh said:\n" + done.stdout + done.stderr)
+        return cost_line(done.stdout)
 
     def run(self, row):
-        """One run of a row: (cpu %, peak MB, steps/s, frames/s, the X server's cpu %)."""
+        """One run of a row: (cpu %, peak MB, steps/s, frames/s, the X server's cpu %, wake-ups/s)."""
+        if row.program == "wayland":
+            return self.run_wayland(row)
         if row.settings:
             self.use_settings(row.settings)
         if row.monitors:
@@ -441,7 +492,7 @@ class Session:
         program = self.start(command, log=log, env=env)
         if row.program in ("saver", "hack"):
             wait_until(self.screen.centre_is_black, 10)
-        cpu, peak, xcpu = self.measure(program.pid)
+        cpu, peak, xcpu, wakeups = self.measure(program.pid)
         if row.program == "saver":
             self.screen.press_space()
             wait_until(lambda: program.poll() is not None, 4, 0.02)
@@ -450,7 +501,7 @@ class Session:
         if row.program == "hack" and read(log):
             sys.stderr.write("gyrobloom-hack said:\n" + read(log))
         steps, frames = steps_and_frames(read(log)) if row.program == "saver" else ("-", "-")
-        return cpu, peak, steps, frames, xcpu
+        return cpu, peak, steps, frames, xcpu, wakeups
 
     def latencies(self):
         """One run of the latencies on the current screen: {figure: ms}."""
@@ -545,6 +596,8 @@ def missing_program(row, options):
         return "no %s: hack left out" % options.hack
     if row.monitors and (os.getuid() != 0 or not shutil.which("Xorg")):
         return "Xorg runs only as root here: %s left out" % row.key
+    if row.program == "wayland" and (os.getuid() != 0 or not shutil.which("sway")):
+        return "sway runs here only as root, for a user of its own (tools/setup.sh installs it): %s left out" % row.key
     return None
 
 

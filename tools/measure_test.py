@@ -30,24 +30,43 @@ class MedianTest(unittest.TestCase):
 
 class TableTest(unittest.TestCase):
     def test_row_puts_the_x_server_second_and_takes_medians(self):
-        runs = [("1.10", "27.3", "59.8", "59.7", "0.80"),
-                ("1.30", "27.5", "59.6", "59.5", "1.00"),
-                ("1.20", "27.4", "59.7", "59.6", "0.90")]
+        runs = [("1.10", "27.3", "59.8", "59.7", "0.80", "112"),
+                ("1.30", "27.5", "59.6", "59.5", "1.00", "118"),
+                ("1.20", "27.4", "59.7", "59.6", "0.90", "109")]
         self.assertEqual(measure.table_row("`gyrobloom /s` 1920x1080, music", runs),
-                         "| `gyrobloom /s` 1920x1080, music | 1.20 | 0.90 | 27.4 | 59.7 | 59.6 |")
+                         "| `gyrobloom /s` 1920x1080, music | 1.20 | 0.90 | 27.4 | 112 | 59.7 | 59.6 |")
 
     def test_row_of_a_program_without_counts(self):
-        runs = [("0.95", "4.7", "-", "-", "1.20"), ("1.05", "4.9", "-", "-", "1.40")]
-        self.assertEqual(measure.table_row("qix", runs), "| qix | 1.00 | 1.30 | 4.80 | - | - |")
+        runs = [("0.95", "4.7", "-", "-", "1.20", "61"), ("1.05", "4.9", "-", "-", "1.40", "65")]
+        self.assertEqual(measure.table_row("qix", runs), "| qix | 1.00 | 1.30 | 4.80 | 63.00 | - | - |")
 
     def test_row_without_runs(self):
-        self.assertEqual(measure.table_row("cava", []), "| cava | - | - | - | - | - |")
+        self.assertEqual(measure.table_row("cava", []), "| cava | - | - | - | - | - | - |")
 
     def test_table_heads_the_rows(self):
-        self.assertEqual(measure.table(["| a | 1 | 2 | 3 | 4 | 5 |"]).splitlines(), [
-            "| program | CPU % of one core | X server's CPU % | peak resident MB | steps/s | frames/s |",
-            "|---|---|---|---|---|---|",
-            "| a | 1 | 2 | 3 | 4 | 5 |"])
+        self.assertEqual(measure.table(["| a | 1 | 2 | 3 | 4 | 5 | 6 |"]).splitlines(), [
+            "| program | CPU % of one core | X server's (compositor's) CPU % | peak resident MB | wake-ups/s "
+            "| steps/s | frames/s |",
+            "|---|---|---|---|---|---|---|",
+            "| a | 1 | 2 | 3 | 4 | 5 | 6 |"])
+
+    def test_the_wayland_runs_line_becomes_a_run(self):
+        rows = [
+            ("a whole line", "lit 12\ncpu=1.25 compositor=0.40 mb=48.8 wakeups=131 steps=60.1 frames=59.9\n",
+             ("1.25", "48.8", "60.1", "59.9", "0.40", "131")),
+            ("a saver that printed no counts", "cpu=1.25 compositor=0.40 mb=48.8 wakeups=131 steps=- frames=-",
+             ("1.25", "48.8", "-", "-", "0.40", "131")),
+            ("no line: the scene failed", "FAIL: sway starts\n", ("-",) * 6),
+        ]
+        for name, text, expected in rows:
+            with self.subTest(name):
+                self.assertEqual(measure.cost_line(text), expected)
+
+    def test_wake_ups_sum_both_kinds_over_the_threads(self):
+        statuses = ["Name:\tgyrobloom\nvoluntary_ctxt_switches:\t120\nnonvoluntary_ctxt_switches:\t3\n",
+                    "Name:\tgyrobloom-pulse\nvoluntary_ctxt_switches:\t50\nnonvoluntary_ctxt_switches:\t0\n"]
+        self.assertEqual(measure.context_switches(statuses), 173)
+        self.assertEqual(measure.context_switches([]), 0)
 
     def test_latency_line(self):
         runs = [{"first_frame_ms": "69", "key_exit_ms": "7", "term_exit_ms": "50", "onset_ms": "-"},
@@ -93,7 +112,7 @@ class OptionsTest(unittest.TestCase):
         rows = [
             ("defaults", [], dict(runs=3, seconds=20, program="build/release/gyrobloom", hack=None, peers=True,
                                   only=["latency", "1080", "1080-silent", "2160", "4320", "heavy", "cava", "qix",
-                                        "hack", "xorg-1080", "xorg-2x1080"])),
+                                        "hack", "xorg-1080", "xorg-2x1080", "wayland-1080", "wayland-1080-scale2"])),
             ("all given", ["-n", "1", "-s", "5", "-p", "/opt/gyrobloom", "--hack", "/opt/hack", "--no-peers",
                            "--only", "qix,hack"],
              dict(runs=1, seconds=5, program="/opt/gyrobloom", hack="/opt/hack", peers=False, only=["qix", "hack"])),

@@ -58,10 +58,23 @@ QImage* WaylandFrames::Target() {
     // After a resize the canvas holds its picture in an image of its own
     // until buffers of the new size exist.
     if (!mBuffers.empty() && mBuffers.front()->image.size() != mCanvas.DeviceSize()) DropBuffers();
-    if (!mBack) {
+    if (!mBack && !mFront) {
         mBack = FreeBuffer(nullptr);
         // The canvas fills it whole as it moves its picture there.
         if (mBack) mBack->stale = QRegion();
+    } else if (!mBack) {
+        // Chosen only now, when drawing starts again: by then the compositor
+        // has usually given back the buffer before the one on screen, so
+        // two buffers take turns. The one chosen takes the tiles it missed.
+        mBack = FreeBuffer(mFront);
+        if (mBack) {
+            CopyRegion(mFront->image, mBack->image, mBack->stale);
+        } else {
+            // The compositor holds them all: drawing goes on in the one
+            // shown rather than losing the picture.
+            mBack = mFront;
+        }
+        mBack->stale = QRegion();
     }
     return mBack ? &mBack->image : nullptr;
 }
@@ -105,7 +118,7 @@ void WaylandFrames::DropBuffers() {
         if (buffer->data != MAP_FAILED) munmap(buffer->data, buffer->bytes);
     }
     mBuffers.clear();
-    mBack = nullptr;
+    mBack = mFront = nullptr;
 }
 
 bool WaylandFrames::Show(wl_surface* surface, bool whole) {
@@ -138,18 +151,9 @@ bool WaylandFrames::Show(wl_surface* surface, bool whole) {
     front->busy = true;
     for (const auto& buffer : mBuffers)
         if (buffer.get() != front) buffer->stale += changed;
-
-    // The next frame is drawn on a buffer the compositor has given back,
-    // brought up to date with what it has missed.
-    Buffer* back = FreeBuffer(front);
-    if (!back) {
-        mCanvas.Detach();
-        mBack = nullptr;
-        return true;
-    }
-    CopyRegion(front->image, back->image, back->stale);
-    back->stale = QRegion();
-    mBack = back;
+    // The next frame's buffer is chosen when drawing starts (Target).
+    mFront = front;
+    mBack = nullptr;
     return true;
 }
 

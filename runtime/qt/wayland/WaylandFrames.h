@@ -6,8 +6,9 @@
 // The compositor may read a buffer until it gives it back (release), so the
 // canvas draws on another meanwhile; before it does, that buffer takes the
 // tiles drawn since it was last current (a few rectangles a frame, where
-// Qt's own backing store copies the whole frame). Up to three buffers; with
-// none free the picture waits in the canvas's own image.
+// Qt's own backing store copies the whole frame). Two buffers take turns, a
+// third is made while the compositor is slow to give one back, and with all
+// three held the drawing goes on in the one shown.
 //
 // The buffers' events (release, frame done) come with the connection's
 // other events, on the thread that dispatches them (the main thread).
@@ -59,7 +60,8 @@ private:
     wl_shm* mShm;
     QtCanvas& mCanvas;
     std::vector<std::unique_ptr<Buffer>> mBuffers;
-    Buffer* mBack = nullptr;  // the one the canvas draws on
+    Buffer* mBack = nullptr;   // the one the canvas draws on; chosen when drawing starts
+    Buffer* mFront = nullptr;  // the one last sent
     wl_callback* mFrame = nullptr;
     int mBufferScale = 0;  // as last set on the surface; 0: not yet
 };
