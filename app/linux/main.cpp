@@ -34,9 +34,16 @@ int main(int argc, char** argv) {
     // and the saver's windows are the program's own, on a connection of
     // their own.
     if (QGuiApplication::platformName() == QLatin1String("xcb")) options.nativeSurfaces = vb::CreateQtX11Surface;
+    vb::QtWaylandSurfaces waylandSurfaces;
+    vb::WaylandSaverWindows waylandWindows;
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
-        options.nativeSurfaces = vb::CreateQtWaylandSurface;
-        options.fullScreenWindows = vb::CreateWaylandSaverWindow;
+        options.nativeSurfaces = [&](QWidget& window, const vb::UnitScale& scale, vb::Long backColor) {
+            return waylandSurfaces.Create(window, scale, backColor);
+        };
+        options.fullScreenWindows = [&](const vb::WindowSpec& spec, vb::WindowEvents& events,
+                                        const vb::UnitScale& scale, vb::QtFramePacer& pacer) {
+            return waylandWindows.Create(spec, events, scale, pacer);
+        };
     }
     vb::QtPlatform platform(app, std::make_unique<vb::IniSettingsStore>(), std::move(options));
     vb::InstallPlatform(&platform);

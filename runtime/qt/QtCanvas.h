@@ -10,12 +10,13 @@
 // Not implemented: the other drawing methods of a form (Circle, PSet, text).
 //
 // Where the pixels live: in an image of the canvas's own until the window
-// offers its backing store (SetTargetSource; a window on Wayland never
-// does, see QtSurfaceWidget::BackingImage); from then on the canvas draws
-// straight into the backing store, so one frame's pixels exist once, and
-// showing a step is only a flush of the rectangles it changed. The backing
-// store is asked for afresh each time drawing starts again after a pause
-// (Pause), because the toolkit may replace it while events run.
+// offers one to draw on (SetTargetSource): Qt's backing store where it keeps
+// one image (X11, offscreen; see QtSurfaceWidget::BackingImage), or the
+// buffer a Wayland surface draws next (WaylandFrames). From then on the
+// canvas draws straight into it, so one frame's pixels exist once, and
+// showing a step is only sending the rectangles it changed. The target is
+// asked for afresh each time drawing starts again after a pause (Pause),
+// because the window may replace it while events run.
 //
 // What changed is kept as a grid of kTile x kTile tiles: marking a line costs
 // a few tiles, and the area shown is a handful of rectangles however many

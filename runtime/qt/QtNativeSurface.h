@@ -1,9 +1,10 @@
 #pragma once
-// A drawing window's surface that draws on the window itself through the
-// window system, with no pixels of the program's own: nothing is kept for
-// repainting, and an exposed area comes back in the background colour (the
-// saver's picture is drawn once and erased by drawing again in black, so it
-// mends itself as the animation goes on).
+// A drawing window's surface that goes to the window system its own way,
+// past Qt's backing store: on X11 as drawing requests, with no pixels of the
+// program's own, so that an exposed area comes back in the background
+// colour (the saver's picture is drawn once and erased by drawing again in
+// black, so it mends itself as the animation goes on); on Wayland as
+// buffers of the program's own, which keep the picture.
 //
 // The Qt backend knows no window system; the program hands it a factory
 // (QtPlatform::Options) for the one it runs on. Without one, or where the
@@ -26,7 +27,8 @@ class QtNativeSurface : public Canvas {
 public:
     // The drawing area: the window's size and its device pixels per pixel.
     virtual void Resize(QSize logicalSize, qreal devicePixelRatio) = 0;
-    // Paints an exposed area (the window's pixels) in the background colour.
+    // An exposed area (the window's pixels): painted in the background
+    // colour where nothing keeps the picture, sent again where it is kept.
     virtual void Erase(const QRect& area) = 0;
     // True when something was drawn that the window system may not have yet.
     virtual bool HasUnshown() const = 0;
@@ -40,6 +42,9 @@ public:
     // event. A hidden window may never be asked.
     virtual bool PacedByWindowSystem() const { return false; }
     virtual bool FramePending() const { return false; }
+    // The window was hidden: what it showed on is gone (on Wayland Qt makes
+    // a new surface when it is shown again).
+    virtual void WindowHidden() {}
 };
 
 // A native surface on `window` (a top-level widget whose native window the

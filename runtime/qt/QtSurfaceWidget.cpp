@@ -158,6 +158,7 @@ void QtSurfaceWidget::hideEvent(QHideEvent* event) {
     // buffers with the surface): the drawing is kept in the canvas's own
     // until the window is painted again.
     if (!mNative) mCanvas.Detach();
+    if (mNative) mNative->WindowHidden();
     mStorePainted = false;
     QWidget::hideEvent(event);
 }

@@ -122,10 +122,15 @@ for i in 1 2 3 4; do
     shot HEADLESS-1
     [ "$lit" -gt "$most" ] && most=$lit
 done
-check "shown again, the saver covers and lights the output (at most $lit lit, $white white pixels)" \
+check "shown again, the saver covers and lights the output (at most $most lit, $white white pixels)" \
     [ "$white" -eq 0 -a "$most" -gt 500 ]
 wait "$PLAY_PID"
 
+# A keyboard the seat loses and gets back still ends the saver (a keyboard
+# that sleeps, a switch between machines): wtype with nothing to type makes
+# a keyboard and lets it go again.
+as_user wtype -s 300
+sleep 0.5
 keys space space
 ends_within 1 "a key ends the saver after the outputs changed"
 
@@ -159,25 +164,36 @@ check "OK stores all fourteen parameters" [ "$(grep -c = "$INI" 2>/dev/null)" = 
 # --- A scaled output ------------------------------------------------------------
 # At scale 2 the saver draws at the output's own pixels: its lines keep
 # hard edges (a buffer of half the size, scaled up by the compositor, would
-# blend them into hundreds of colours).
+# blend them into hundreds of colours). Once with the output scaled before
+# the saver starts, once scaled while it runs.
+scaled_looks() {
+    play_music 4
+    most=0 most_colours=0 most_white=0
+    for i in 1 2 3 4; do
+        sleep 0.5
+        shot HEADLESS-1
+        [ "$white" -gt "$most_white" ] && most_white=$white
+        [ "$lit" -gt "$most" ] && most=$lit
+        [ "$colours" -gt "$most_colours" ] && most_colours=$colours
+    done
+    check "$1: the saver covers the output (at most $most_white white pixels)" [ "$most_white" -eq 0 ]
+    check "$1: the rays light it (at most $most lit pixels)" [ "$most" -gt 2000 ]
+    check "$1: with hard edges (at most $most_colours colours at a look)" [ "$most_colours" -lt 40 ]
+    wait "$PLAY_PID"
+    keys space space
+    ends_within 1 "$1: a key ends the saver"
+}
 as_user swaymsg -q output HEADLESS-1 scale 2
 start_user_program /s
 wait_for_views "$PROGRAM_PID" 1 10 || give_up "/s shows a window on the scaled output"
-play_music 4
-most=0 most_colours=0 most_white=0
-for i in 1 2 3 4; do
-    sleep 0.5
-    shot HEADLESS-1
-    [ "$white" -gt "$most_white" ] && most_white=$white
-    [ "$lit" -gt "$most" ] && most=$lit
-    [ "$colours" -gt "$most_colours" ] && most_colours=$colours
-done
-check "at scale 2 the saver covers the output (at most $most_white white pixels)" [ "$most_white" -eq 0 ]
-check "and the rays light it (at most $most lit pixels)" [ "$most" -gt 2000 ]
-check "with hard edges (at most $most_colours colours at a look)" [ "$most_colours" -lt 40 ]
-wait "$PLAY_PID"
-keys space space
-ends_within 1 "a key ends the saver on the scaled output"
+scaled_looks "at scale 2"
+as_user swaymsg -q output HEADLESS-1 scale 1
+start_user_program /s
+wait_for_views "$PROGRAM_PID" 1 10 || give_up "/s shows a window again"
+sleep 0.5
+as_user swaymsg -q output HEADLESS-1 scale 2
+sleep 0.5
+scaled_looks "scaled to 2 while it runs"
 as_user swaymsg -q output HEADLESS-1 scale 1
 
 # --- Qt's own choice ------------------------------------------------------------

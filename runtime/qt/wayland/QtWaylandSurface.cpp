@@ -41,13 +41,10 @@ void OnGlobal(void* data, wl_registry* registry, uint32_t name, const char* inte
 void OnGlobalRemove(void*, wl_registry*, uint32_t) {}
 constexpr wl_registry_listener kRegistryListener = {OnGlobal, OnGlobalRemove};
 
-// The compositor's shared memory, bound once on Qt's connection through a
-// queue of its own, so that Qt's dispatching never sees the registry.
+// The compositor's shared memory, bound on Qt's connection through a queue
+// of its own, so that Qt's dispatching never sees the registry.
 wl_shm* SharedMemory(wl_display* display) {
-    static wl_display* boundOn = nullptr;
-    static wl_shm* shm = nullptr;
-    if (boundOn == display) return shm;
-    boundOn = display;
+    wl_shm* shm = nullptr;
     wl_event_queue* queue = wl_display_create_queue(display);
     auto* wrapper = static_cast<wl_display*>(wl_proxy_create_wrapper(display));
     wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(wrapper), queue);
@@ -64,7 +61,10 @@ class QtWaylandSurface final : public QtNativeSurface {
 public:
     QtWaylandSurface(QWidget& window, wl_display* display, wl_shm* shm, const UnitScale& scale, Long backColor)
         : mWindow(window), mDisplay(display), mCanvas(scale, backColor), mFrames(shm, mCanvas) {}
-    ~QtWaylandSurface() override { wl_display_flush(mDisplay); }
+    ~QtWaylandSurface() override {
+        mFrames.Drop();
+        wl_display_flush(mDisplay);
+    }
 
     void Cls() override { mCanvas.Cls(); }
     void DrawWidth(Integer width) override { mCanvas.DrawWidth(width); }
@@ -84,11 +84,20 @@ public:
     bool HasUnshown() const override { return mShowAll || mCanvas.HasDirty(); }
     bool PacedByWindowSystem() const override { return true; }
     bool FramePending() const override { return mFrames.FramePending(); }
+    void WindowHidden() override {
+        // Qt lets the surface go with the window; a new one may come back
+        // at the same address.
+        mSurface = nullptr;
+        mFrames.NewSurface();
+    }
 
     void Present() override {
         QWindow* window = mWindow.windowHandle();
         wl_surface* surface = window && window->isExposed() ? QtSurfaceOf(window) : nullptr;
-        if (!surface) return;
+        if (!surface) {
+            WindowHidden();
+            return;
+        }
         if (surface != mSurface) {
             mFrames.NewSurface();
             mSurface = surface;
@@ -111,15 +120,18 @@ private:
 
 }  // namespace
 
-std::unique_ptr<QtNativeSurface> CreateQtWaylandSurface(QWidget& window, const UnitScale& scale, Long backColor) {
+std::unique_ptr<QtNativeSurface> QtWaylandSurfaces::Create(QWidget& window, const UnitScale& scale, Long backColor) {
     if (qEnvironmentVariableIsSet("GYROBLOOM_RASTER")) return nullptr;
     if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) return nullptr;
     const qreal ratio = window.devicePixelRatioF();
     if (std::abs(ratio - std::round(ratio)) > 1e-6) return nullptr;
-    wl_display* display = QtDisplay();
-    wl_shm* shm = display ? SharedMemory(display) : nullptr;
-    if (!shm) return nullptr;
-    return std::make_unique<QtWaylandSurface>(window, display, shm, scale, backColor);
+    if (!mTried) {
+        mTried = true;
+        mDisplay = QtDisplay();
+        mShm = mDisplay ? SharedMemory(mDisplay) : nullptr;
+    }
+    if (!mShm) return nullptr;
+    return std::make_unique<QtWaylandSurface>(window, mDisplay, mShm, scale, backColor);
 }
 
 }  // namespace vb

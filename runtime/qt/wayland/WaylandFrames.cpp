@@ -4,6 +4,8 @@
 #include <unistd.h>
 #include <wayland-client.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "runtime/qt/QtCanvas.h"
@@ -86,11 +88,15 @@ WaylandFrames::Buffer* WaylandFrames::NewBuffer() {
     auto made = std::make_unique<Buffer>();
     made->bytes = std::size_t(stride) * std::size_t(size.height());
     const int fd = memfd_create("gyrobloom-frame", MFD_CLOEXEC);
-    if (fd < 0) return nullptr;
-    if (ftruncate(fd, off_t(made->bytes)) == 0)
+    if (fd >= 0 && ftruncate(fd, off_t(made->bytes)) == 0)
         made->data = mmap(nullptr, made->bytes, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
     if (made->data == MAP_FAILED) {
-        close(fd);
+        // The picture stays in the canvas's own image, unseen; said once.
+        if (!mSaidNoMemory)
+            std::fprintf(stderr, "gyrobloom: no shared memory for a %dx%d frame: %s\n", size.width(), size.height(),
+                         std::strerror(errno));
+        mSaidNoMemory = true;
+        if (fd >= 0) close(fd);
         return nullptr;
     }
     wl_shm_pool* pool = wl_shm_create_pool(mShm, fd, int32_t(made->bytes));

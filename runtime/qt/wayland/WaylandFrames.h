@@ -45,7 +45,15 @@ public:
     bool FramePending() const { return mFrame != nullptr; }
     // The frames go to a new surface from now on (a window shown again):
     // the old one's frame will never come.
-    void NewSurface() { ForgetFrame(), mBufferScale = 0; }
+    void NewSurface() {
+        ForgetFrame();
+        mBufferScale = 0;
+    }
+    // Lets the buffers and the frame go now (before the surface goes).
+    void Drop() {
+        ForgetFrame();
+        DropBuffers();
+    }
 
 private:
     struct Buffer;
@@ -64,6 +72,7 @@ private:
     Buffer* mFront = nullptr;  // the one last sent
     wl_callback* mFrame = nullptr;
     int mBufferScale = 0;  // as last set on the surface; 0: not yet
+    bool mSaidNoMemory = false;
 };
 
 }  // namespace vb

@@ -1,6 +1,6 @@
 #pragma once
 // The saver's full-screen windows on Wayland, on a connection of the
-// program's own beside Qt's.
+// program's own beside Qt's (WaylandConnection).
 //
 // Qt's Wayland platform reads its connection on two threads of its own,
 // which hand every batch of events to the main thread: each frame of a
@@ -10,13 +10,10 @@
 // not while it waits for the next tick: a frame costs the tick's one
 // wake-up, and what the compositor said meanwhile is read after it.
 //
-// Each window is full screen on the output that shows its monitor, with no
-// pointer over it; keys, pointer moves and clicks go to the window's
-// portable side as the widgets' do. The frames are WaylandFrames.
-//
-// Declined (the window is a Qt widget): other platforms, no compositor to
-// connect to or one without xdg-shell or shared memory, GYROBLOOM_RASTER or
-// GYROBLOOM_QT_WINDOWS set in the environment.
+// Each window is full screen on the output that shows its monitor (one of
+// Qt's screens, found by its name), with no pointer over it; keys, pointer
+// moves and clicks go to the window's portable side as the widgets' do. The
+// frames are WaylandFrames, at the output's scale.
 
 #include <memory>
 
@@ -25,8 +22,23 @@
 namespace vb {
 
 class QtFramePacer;
+class WaylandConnection;
 
-std::unique_ptr<WindowBackend> CreateWaylandSaverWindow(const WindowSpec& spec, WindowEvents& events,
-                                                        const UnitScale& scale, QtFramePacer& pacer);
+class WaylandSaverWindows {
+public:
+    WaylandSaverWindows();
+    ~WaylandSaverWindows();
+
+    // A full-screen window of the program's own, or nullptr (the window is
+    // then a Qt widget): not full screen, another platform than Wayland, no
+    // compositor to connect to, or GYROBLOOM_RASTER or GYROBLOOM_QT_WINDOWS
+    // set in the environment. Connects at the first window.
+    std::unique_ptr<WindowBackend> Create(const WindowSpec& spec, WindowEvents& events, const UnitScale& scale,
+                                          QtFramePacer& pacer);
+
+private:
+    std::unique_ptr<WaylandConnection> mConnection;
+    bool mTried = false;
+};
 
 }  // namespace vb
