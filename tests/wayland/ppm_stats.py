@@ -5,6 +5,9 @@ all whole numbers:
     lit      pixels that are not black
     white    pixels that are white (the compositor's background showing)
     colours  distinct colours of all pixels
+    fine     pairs of pixels side by side, the left one in an even column,
+             that differ: none in a picture of half the size doubled by the
+             compositor, many along a sharp line's edges
     sum      a checksum (CRC-32) of the pixels
 
     ppm_stats.py FILE"""
@@ -44,8 +47,11 @@ def main():
     padded = bytearray(count * 4)
     for i in range(3):
         padded[i::4] = pixels[i::3]
-    colours = len(set(memoryview(padded).cast("I")))
-    print("lit=%d white=%d colours=%d sum=%d" % (lit, white, colours, zlib.crc32(pixels)))
+    values = memoryview(padded).cast("I")
+    colours = len(set(values))
+    # Rows are an even number of pixels wide: the pairs never straddle two.
+    fine = sum(1 for left, right in zip(values[0::2], values[1::2]) if left != right)
+    print("lit=%d white=%d colours=%d fine=%d sum=%d" % (lit, white, colours, fine, zlib.crc32(pixels)))
 
 
 if __name__ == "__main__":

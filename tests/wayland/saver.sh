@@ -163,22 +163,27 @@ check "OK stores all fourteen parameters" [ "$(grep -c = "$INI" 2>/dev/null)" = 
 
 # --- A scaled output ------------------------------------------------------------
 # At scale 2 the saver draws at the output's own pixels: its lines keep
-# hard edges (a buffer of half the size, scaled up by the compositor, would
-# blend them into hundreds of colours). Once with the output scaled before
+# hard edges (a buffer of half the size, scaled up by a compositor that
+# blends, would show hundreds of colours; by one that doubles pixels, pairs
+# of equal neighbours). Once with the output scaled before
 # the saver starts, once scaled while it runs.
 scaled_looks() {
     play_music 4
-    most=0 most_colours=0 most_white=0
+    most=0 most_colours=0 most_white=0 finest=0
     for i in 1 2 3 4; do
         sleep 0.5
         shot HEADLESS-1
         [ "$white" -gt "$most_white" ] && most_white=$white
         [ "$lit" -gt "$most" ] && most=$lit
         [ "$colours" -gt "$most_colours" ] && most_colours=$colours
+        [ "$fine" -gt "$finest" ] && finest=$fine
     done
     check "$1: the saver covers the output (at most $most_white white pixels)" [ "$most_white" -eq 0 ]
     check "$1: the rays light it (at most $most lit pixels)" [ "$most" -gt 2000 ]
     check "$1: with hard edges (at most $most_colours colours at a look)" [ "$most_colours" -lt 40 ]
+    # Drawn at half the size and doubled, no pixel would differ from its
+    # neighbour in the pair.
+    check "$1: at the output's own pixels ($finest pairs of neighbours differ)" [ "$finest" -gt 100 ]
     wait "$PLAY_PID"
     keys space space
     ends_within 1 "$1: a key ends the saver"
