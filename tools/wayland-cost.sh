@@ -7,7 +7,10 @@
 #
 #   cpu=% compositor=% mb=peak wakeups=per-second steps=per-second frames=per-second
 #
-#   tools/wayland-cost.sh PROGRAM SECONDS [SCALE]
+#   tools/wayland-cost.sh PROGRAM SECONDS [SCALE [NAME=VALUE...]]
+#
+# The NAME=VALUEs go into the saver's environment (GYROBLOOM_RASTER=1 for
+# Qt's own windows and painting, to compare).
 #
 # cpu and compositor are user + system time over wall time, in percent of one
 # core (sway draws what the saver sends); wakeups counts the times the
@@ -17,13 +20,14 @@
 PROGRAM=$(realpath "${1:?the gyrobloom to measure}")
 SECONDS_MEASURED=${2:-20}
 SCALE=${3:-1}
+EXTRA_ENV=("${@:4}")
 source "$(dirname "$0")/../tests/real/lib.sh" "$PROGRAM" "$(dirname "$PROGRAM")" >&2
 WAYLAND_TESTS=$(cd "$(dirname "$0")/../tests/wayland" && pwd)
 source "$WAYLAND_TESTS/lib.sh"
 
 start_sway >&2
 [ "$SCALE" = 1 ] || as_user swaymsg -q output HEADLESS-1 scale "$SCALE"
-USER_ENV="QT_QPA_PLATFORM=wayland GYROBLOOM_STATS=1"
+USER_ENV="QT_QPA_PLATFORM=wayland GYROBLOOM_STATS=1 ${EXTRA_ENV[*]}"
 play_music "$(awk -v s="$SECONDS_MEASURED" 'BEGIN { printf "%d", s + 6.999 }')"
 start_user_program /s
 wait_for_views "$PROGRAM_PID" 1 10 || give_up "the saver shows a window"
