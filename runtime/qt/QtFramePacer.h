@@ -12,11 +12,14 @@
 // frame that does not arrive within kFrameTimeoutMs (a hidden or obscured
 // window on some platforms) is presented at once. On X11 a frame request is
 // only a further timer, so there frames are not requested: one wake-up a
-// frame instead of two. A window whose surface the window system paces
+// frame instead of two. A widget whose surface the window system paces
 // itself (QtNativeSurface::PacedByWindowSystem) presents at the end of each
 // step, and the next step waits for the window system to ask for the next
-// frame, with no tick: one wake-up a frame. Not asked within
-// kFrameTimeoutMs (a hidden window), the steps go on at that interval.
+// frame, with no tick; not asked within kFrameTimeoutMs (a hidden window),
+// the steps go on at that interval. Windows that are not widgets
+// (QtFrameSink) present at the end of each step and at the ticks; while
+// every one of them has waited longer than that for the window system, the
+// ticks come at that interval.
 // Unpaced (benchmarks): every step's drawing is presented at once.
 
 #include <QElapsedTimer>
