@@ -41,8 +41,8 @@ int main(int argc, char** argv) {
             return waylandSurfaces.Create(window, scale, backColor);
         };
         options.fullScreenWindows = [&](const vb::WindowSpec& spec, vb::WindowEvents& events,
-                                        const vb::UnitScale& scale, vb::QtFramePacer& pacer) {
-            return waylandWindows.Create(spec, events, scale, pacer);
+                                        const vb::UnitScale& scale, QScreen* screen, vb::QtFramePacer& pacer) {
+            return waylandWindows.Create(spec, events, scale, screen, pacer);
         };
     }
     vb::QtPlatform platform(app, std::make_unique<vb::IniSettingsStore>(), std::move(options));

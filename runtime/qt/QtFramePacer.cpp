@@ -24,21 +24,6 @@ QtFramePacer::~QtFramePacer() = default;
 
 void QtFramePacer::Track(QtSurfaceWidget* surface) { mSurfaces.emplace_back(surface); }
 
-bool QtFramePacer::AwaitingWindowSystem() {
-    const auto live = LiveSurfaces();
-    return std::any_of(live.begin(), live.end(), [](QtSurfaceWidget* s) { return s->FramePending(); });
-}
-
-void QtFramePacer::WaitForWindowSystem() {
-    QElapsedTimer waited;
-    waited.start();
-    mWatchdog.start(kFrameTimeoutMs);
-    // The window system's answer arrives as an event like any other.
-    while (AwaitingWindowSystem() && waited.elapsed() < kFrameTimeoutMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    mWatchdog.stop();
-}
-
 std::vector<QtSurfaceWidget*> QtFramePacer::LiveSurfaces() {
     std::erase_if(mSurfaces, [](const QPointer<QtSurfaceWidget>& s) { return s.isNull(); });
     std::vector<QtSurfaceWidget*> live;
@@ -60,29 +45,15 @@ void QtFramePacer::EndOfStep() {
         return;
     }
 
-    if (!mFrameRequests) {
-        // The ticks are only a timer: the window system shows what it gets at
-        // once, so the step's drawing goes out now and the wait below only
-        // spaces the steps a frame apart. Held for the tick, every picture
-        // would come a frame later than the sound it shows.
-        for (const QPointer<QtSurfaceWidget>& surface : mSurfaces)
-            if (surface && surface->HasUnshownDrawing()) surface->Present();
-    }
-
-    // Windows that pace themselves: the step's drawing goes out as soon as
-    // the window system asks for the frame, and while a frame is out the
-    // window system's request for the next one paces the steps, with no
-    // tick. A window that is not asked (hidden) holds its drawing, and the
-    // steps go on kFrameTimeoutMs apart.
-    if (AwaitingWindowSystem()) WaitForWindowSystem();
-    for (QtSurfaceWidget* surface : LiveSurfaces())
-        if (surface->PacedByWindowSystem() && surface->HasUnshownDrawing()) surface->Present();
-    if (AwaitingWindowSystem()) {
-        mTickTimer.stop();
-        mFrameInFlight = false;
-        ++mFramesShown;
-        return;
-    }
+    // Where the ticks are only a timer the window system shows what it gets
+    // at once, so the step's drawing goes out now and the wait below only
+    // spaces the steps a frame apart. Held for the tick, every picture would
+    // come a frame later than the sound it shows. So too for a surface the
+    // window system paces itself: it sends the drawing if a frame was asked
+    // for, or keeps it.
+    for (const QPointer<QtSurfaceWidget>& surface : mSurfaces)
+        if (surface && (!mFrameRequests || surface->PacedByWindowSystem()) && surface->HasUnshownDrawing())
+            surface->Present();
 
     if (mFrameInFlight) {
         QElapsedTimer waited;
@@ -111,19 +82,23 @@ void QtFramePacer::EndOfStep() {
     const double tick = mClock.ClaimNextTick(now);
     int delay = std::max(0, int(std::ceil(tick - now)));
     // Nobody is shown what is drawn: the animation goes on, slowly.
-    if (SinksStarved()) delay = std::max(delay, kFrameTimeoutMs);
+    if (NoFramesAsked()) delay = std::max(delay, kFrameTimeoutMs);
     mTickTimer.start(delay);
 }
 
-bool QtFramePacer::SinksStarved() {
-    const bool waiting = !mSinks.empty() &&
-                         std::all_of(mSinks.begin(), mSinks.end(), [](QtFrameSink* s) { return s->FramePending(); });
-    if (!waiting) {
-        mSinksWaiting.invalidate();
-        return false;
+bool QtFramePacer::NoFramesAsked() {
+    // Only windows the window system paces count; any other is shown at once.
+    bool anyPaced = false;
+    for (QtFrameSink* sink : mSinks) {
+        if (!sink->FrameOverdue(kFrameTimeoutMs)) return false;
+        anyPaced = true;
     }
-    if (!mSinksWaiting.isValid()) mSinksWaiting.start();
-    return mSinksWaiting.elapsed() >= kFrameTimeoutMs;
+    for (QtSurfaceWidget* surface : LiveSurfaces()) {
+        if (!surface->PacedByWindowSystem()) continue;
+        if (!surface->FrameOverdue(kFrameTimeoutMs)) return false;
+        anyPaced = true;
+    }
+    return anyPaced;
 }
 
 void QtFramePacer::OnTick() {

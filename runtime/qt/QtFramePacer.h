@@ -13,13 +13,12 @@
 // window on some platforms) is presented at once. On X11 a frame request is
 // only a further timer, so there frames are not requested: one wake-up a
 // frame instead of two. A widget whose surface the window system paces
-// itself (QtNativeSurface::PacedByWindowSystem) presents at the end of each
-// step, and the next step waits for the window system to ask for the next
-// frame, with no tick; not asked within kFrameTimeoutMs (a hidden window),
-// the steps go on at that interval. Windows that are not widgets
-// (QtFrameSink) present at the end of each step and at the ticks; while
-// every one of them has waited longer than that for the window system, the
-// ticks come at that interval.
+// itself (QtNativeSurface::PacedByWindowSystem, Wayland's frame callbacks)
+// and a window that is not a widget (QtFrameSink) present at the end of
+// each step and at the ticks, and send their drawing only when the window
+// system has asked for a frame, else keep it. While every such window has
+// waited longer than kFrameTimeoutMs for that (hidden windows are never
+// asked), the ticks come at that interval.
 // Unpaced (benchmarks): every step's drawing is presented at once.
 
 #include <QElapsedTimer>
@@ -47,10 +46,9 @@ public:
     // the next frame keeps it for later).
     virtual void Present() = 0;
     virtual void PauseDrawing() = 0;
-    // A frame was sent that the window system has not yet asked to follow
-    // (a hidden window is never asked): while every such window waits so
-    // for longer than kFrameTimeoutMs, the steps slow to that interval.
-    virtual bool FramePending() const { return false; }
+    // A frame was sent more than `ms` ago and the window system has not
+    // asked for the next since (a hidden window is never asked).
+    virtual bool FrameOverdue(int ms) const = 0;
     // Around the wait for a tick: the window's own connection need not wake
     // the program for what it says meanwhile, and is read after the tick.
     virtual void BeforeWait() {}
@@ -88,13 +86,9 @@ protected:
 
 private:
     void OnTick();
-    // A window that paces itself has a frame out and was not yet asked for
-    // the next.
-    bool AwaitingWindowSystem();
-    void WaitForWindowSystem();
-    // Every window of its own has waited for the window system for longer
-    // than kFrameTimeoutMs.
-    bool SinksStarved();
+    // Every window the window system paces has waited for it to ask for a
+    // frame for longer than kFrameTimeoutMs.
+    bool NoFramesAsked();
     void FinishFrame();
     void PresentRemaining();
     std::vector<QtSurfaceWidget*> LiveSurfaces();
@@ -112,7 +106,6 @@ private:
     std::vector<QPointer<QtSurfaceWidget>> mAwaiting;
     QSet<QWindow*> mFiltered;
     std::vector<QtFrameSink*> mSinks;
-    QElapsedTimer mSinksWaiting;  // since every sink has had a frame pending
     long mFramesShown = 0;
 };
 

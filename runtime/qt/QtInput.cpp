@@ -41,6 +41,13 @@ Integer ShiftStateFor(Qt::KeyboardModifiers modifiers) {
     return state;
 }
 
+Integer ShiftStateOfPress(int qtKey, Integer shift) {
+    if (qtKey == Qt::Key_Shift) shift |= kShiftMask;
+    if (qtKey == Qt::Key_Control) shift |= kCtrlMask;
+    if (qtKey == Qt::Key_Alt || qtKey == Qt::Key_AltGr) shift |= kAltMask;
+    return shift;
+}
+
 Integer ButtonStateFor(Qt::MouseButtons buttons) {
     Integer state = 0;
     if (buttons & Qt::LeftButton) state |= kLeftButton;

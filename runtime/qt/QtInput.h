@@ -19,6 +19,9 @@ constexpr Integer kVkUnmapped = 0xFF;
 // on; any other key gives kVkUnmapped.
 Integer VirtualKeyFor(int qtKey);
 Integer ShiftStateFor(Qt::KeyboardModifiers modifiers);
+// The shift state a key press reports: a modifier key counts as held in its
+// own press, whichever way the platform reports the state around it.
+Integer ShiftStateOfPress(int qtKey, Integer shift);
 Integer ButtonStateFor(Qt::MouseButtons buttons);
 
 }  // namespace vb

@@ -41,7 +41,7 @@ public:
     // until the window system asks for the next, which it does through an
     // event. A hidden window may never be asked.
     virtual bool PacedByWindowSystem() const { return false; }
-    virtual bool FramePending() const { return false; }
+    virtual bool FrameOverdue(int ms) const { return false; }
     // The window was hidden: what it showed on is gone (on Wayland Qt makes
     // a new surface when it is shown again).
     virtual void WindowHidden() {}

@@ -16,17 +16,16 @@
 namespace vb {
 namespace {
 
-
 QScreen* StartScreen() { return QGuiApplication::primaryScreen(); }
 
-PixelRect RectOf(const QScreen& screen) {
+}  // namespace
+
+PixelRect RectOfScreen(const QScreen& screen) {
     const QRect g = screen.geometry();
     return {g.x(), g.y(), g.width(), g.height()};
 }
 
-// The screen a monitor's rectangle names: the one with that geometry, or
-// the one holding its centre; the primary for none.
-QScreen* ScreenFor(const PixelRect& monitor) {
+QScreen* ScreenForMonitor(const PixelRect& monitor) {
     if (monitor.width <= 0) return StartScreen();
     const QRect wanted(monitor.left, monitor.top, monitor.width, monitor.height);
     for (QScreen* screen : QGuiApplication::screens())
@@ -34,6 +33,8 @@ QScreen* ScreenFor(const PixelRect& monitor) {
     if (QScreen* screen = QGuiApplication::screenAt(wanted.center())) return screen;
     return StartScreen();
 }
+
+namespace {
 
 double RefreshRate() {
     QScreen* screen = StartScreen();
@@ -83,9 +84,9 @@ void QtPlatform::WatchMonitors() {
 std::vector<PixelRect> QtPlatform::Monitors() const {
     std::vector<PixelRect> monitors;
     QScreen* primary = StartScreen();
-    if (primary) monitors.push_back(RectOf(*primary));
+    if (primary) monitors.push_back(RectOfScreen(*primary));
     for (QScreen* screen : QGuiApplication::screens())
-        if (screen != primary) monitors.push_back(RectOf(*screen));
+        if (screen != primary) monitors.push_back(RectOfScreen(*screen));
     return monitors;
 }
 
@@ -154,8 +155,8 @@ std::unique_ptr<WindowBackend> QtPlatform::CreateWindow(const WindowSpec& spec, 
                                                         const UnitScale& scale) {
     if (spec.dialog) return CreateDialogWindow(spec, events, scale);
     if (spec.fullScreen && mFullScreenWindows)
-        if (auto own = mFullScreenWindows(spec, events, scale, mPacer)) return own;
-    auto window = std::make_unique<QtDrawingWindow>(spec, events, scale, ScreenFor(spec.monitor), mNativeSurfaces);
+        if (auto own = mFullScreenWindows(spec, events, scale, ScreenForMonitor(spec.monitor), mPacer)) return own;
+    auto window = std::make_unique<QtDrawingWindow>(spec, events, scale, ScreenForMonitor(spec.monitor), mNativeSurfaces);
     mPacer.Track(window->Widget());
     return window;
 }

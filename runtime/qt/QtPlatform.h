@@ -30,12 +30,19 @@
 
 #include <memory>
 
+class QScreen;
+
 #include "runtime/Platform.h"
 #include "runtime/posix/InstanceLock.h"
 #include "runtime/qt/QtFramePacer.h"
 #include "runtime/qt/QtNativeSurface.h"
 
 namespace vb {
+
+// The screen a monitor's rectangle (desk pixels) names: the one with that
+// geometry, or the one holding its centre; the primary for none (width 0).
+QScreen* ScreenForMonitor(const PixelRect& monitor);
+PixelRect RectOfScreen(const QScreen& screen);
 
 class QtPlatform final : public Platform {
 public:
@@ -51,8 +58,10 @@ public:
         QtNativeSurfaceFactory nativeSurfaces = {};
         // Full-screen drawing windows of the program's own, not Qt widgets,
         // where the factory makes one (nullptr: it declines).
+        // The screen is the one the window's monitor names (ScreenForMonitor).
         using WindowFactory = std::function<std::unique_ptr<WindowBackend>(
-            const WindowSpec& spec, WindowEvents& events, const UnitScale& scale, QtFramePacer& pacer)>;
+            const WindowSpec& spec, WindowEvents& events, const UnitScale& scale, QScreen* screen,
+            QtFramePacer& pacer)>;
         WindowFactory fullScreenWindows = {};
     };
 

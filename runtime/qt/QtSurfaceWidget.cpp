@@ -190,12 +190,7 @@ bool QtSurfaceWidget::event(QEvent* event) {
 
 void QtSurfaceWidget::keyPressEvent(QKeyEvent* event) {
     const Integer keyCode = VirtualKeyFor(event->key());
-    // A modifier key counts as held in its own press, whichever way the
-    // platform reports the state around it.
-    Integer shift = ShiftStateFor(event->modifiers());
-    if (event->key() == Qt::Key_Shift) shift |= kShiftMask;
-    if (event->key() == Qt::Key_Control) shift |= kCtrlMask;
-    if (event->key() == Qt::Key_Alt || event->key() == Qt::Key_AltGr) shift |= kAltMask;
+    const Integer shift = ShiftStateOfPress(event->key(), ShiftStateFor(event->modifiers()));
     event->accept();
     Forward([&](WindowEvents& events) { events.OnKeyDown(keyCode, shift); });
 }

@@ -52,7 +52,7 @@ public:
     // A surface whose window system asks for each frame (QtNativeSurface):
     // whether it does, and whether a frame sent still waits for that.
     bool PacedByWindowSystem() const { return mNative && mNative->PacedByWindowSystem(); }
-    bool FramePending() const { return mNative && mNative->FramePending(); }
+    bool FrameOverdue(int ms) const { return mNative && mNative->FrameOverdue(ms); }
 
 protected:
     bool event(QEvent* event) override;

@@ -52,6 +52,7 @@ public:
     bool HasUnshownDrawing() const override { return mUnshown; }
     void Present() override { mLog.calls.push_back("present"), mUnshown = false; }
     void PauseDrawing() override {}
+    bool FrameOverdue(int) const override { return false; }
     void BeforeWait() override { mLog.calls.push_back("before"); }
     void AfterWait() override {
         mLog.calls.push_back("after");
@@ -75,7 +76,8 @@ protected:
         platform.reset();
         vb::QtPlatform::Options options{.paced = true};
         options.fullScreenWindows = [this, decline](const vb::WindowSpec&, vb::WindowEvents&, const vb::UnitScale&,
-                                                    vb::QtFramePacer& pacer) -> std::unique_ptr<vb::WindowBackend> {
+                                                    QScreen*, vb::QtFramePacer& pacer)
+            -> std::unique_ptr<vb::WindowBackend> {
             ++log.asked;
             if (decline) return nullptr;
             auto window = std::make_unique<OwnWindow>(log, pacer, int(made.size()));

@@ -146,6 +146,19 @@ for view in "${VIEWS[@]}"; do
 done
 check "the dialog \"Screen Saver Properties\" is shown (${VIEWS[*]})" [ -n "$dialog" ]
 check "and the preview beside it" [ -n "$preview" ]
+read -r PX PY PW PH <<<"${preview:-0 0 2 2}"
+play_music 6
+sleep 1  # the preview's meter comes up
+sums=() lits=()
+for i in 1 2 3 4 5 6 7 8; do
+    sleep 0.5
+    shot "$PX,$PY ${PW}x$PH"
+    sums+=("$sum") lits+=("$lit")
+done
+pictures=$(printf '%s\n' "${sums[@]}" | sort -u | wc -l)
+check "with music the preview moves ($pictures different pictures in 8 looks, lit pixels: ${lits[*]})" \
+    [ "$pictures" -ge 3 ]
+wait "$PLAY_PID"
 read -r DX DY _ _ <<<"${dialog:-0 0 0 0}"
 sleep 0.5
 shot --save "$BUILD_DIR/wayland-settings.png"

@@ -83,7 +83,7 @@ public:
     void Erase(const QRect&) override { mShowAll = true; }
     bool HasUnshown() const override { return mShowAll || mCanvas.HasDirty(); }
     bool PacedByWindowSystem() const override { return true; }
-    bool FramePending() const override { return mFrames.FramePending(); }
+    bool FrameOverdue(int ms) const override { return mFrames.FrameOverdue(ms); }
     void WindowHidden() override {
         // Qt lets the surface go with the window; a new one may come back
         // at the same address.

@@ -264,12 +264,7 @@ void WaylandConnection::OnKey(void* data, wl_keyboard*, std::uint32_t, std::uint
     auto* self = static_cast<WaylandConnection*>(data);
     if (state != WL_KEYBOARD_KEY_STATE_PRESSED || !self->mKeyboardFocus) return;
     const int qtKey = QtKeyForEvdev(key);
-    // A modifier key counts as held in its own press.
-    Integer shift = self->mShift;
-    if (qtKey == Qt::Key_Shift) shift |= kShiftMask;
-    if (qtKey == Qt::Key_Control) shift |= kCtrlMask;
-    if (qtKey == Qt::Key_Alt || qtKey == Qt::Key_AltGr) shift |= kAltMask;
-    self->mKeyboardFocus->KeyDown(VirtualKeyFor(qtKey), shift);
+    self->mKeyboardFocus->KeyDown(VirtualKeyFor(qtKey), ShiftStateOfPress(qtKey, self->mShift));
 }
 
 void WaylandConnection::OnModifiers(void* data, wl_keyboard*, std::uint32_t, std::uint32_t depressed, std::uint32_t,

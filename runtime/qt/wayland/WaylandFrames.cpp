@@ -154,6 +154,7 @@ bool WaylandFrames::Show(wl_surface* surface, bool whole) {
     mFrame = wl_surface_frame(surface);
     wl_callback_add_listener(mFrame, &kFrameListener, this);
     wl_surface_commit(surface);
+    mSent.start();
     front->busy = true;
     for (const auto& buffer : mBuffers)
         if (buffer.get() != front) buffer->stale += changed;

@@ -13,6 +13,7 @@
 // The buffers' events (release, frame done) come with the connection's
 // other events, on the thread that dispatches them (the main thread).
 
+#include <QElapsedTimer>
 #include <QRegion>
 
 #include <memory>
@@ -43,6 +44,8 @@ public:
     bool Show(wl_surface* surface, bool whole);
     // A frame was sent and the compositor has not asked for the next.
     bool FramePending() const { return mFrame != nullptr; }
+    // And it was sent more than `ms` ago (a hidden window is never asked).
+    bool FrameOverdue(int ms) const { return mFrame && mSent.elapsed() > ms; }
     // The frames go to a new surface from now on (a window shown again):
     // the old one's frame will never come.
     void NewSurface() {
@@ -71,6 +74,7 @@ private:
     Buffer* mBack = nullptr;   // the one the canvas draws on; chosen when drawing starts
     Buffer* mFront = nullptr;  // the one last sent
     wl_callback* mFrame = nullptr;
+    QElapsedTimer mSent;  // since the last frame was sent
     int mBufferScale = 0;  // as last set on the surface; 0: not yet
     bool mSaidNoMemory = false;
 };

@@ -11,6 +11,7 @@
 #include "runtime/Platform.h"
 #include "runtime/qt/QtCanvas.h"
 #include "runtime/qt/QtFramePacer.h"
+#include "runtime/qt/QtPlatform.h"
 #include "runtime/qt/wayland/WaylandConnection.h"
 #include "runtime/qt/wayland/WaylandFrames.h"
 #include "xdg-shell-client-protocol.h"
@@ -18,22 +19,15 @@
 namespace vb {
 namespace {
 
-// The name of Qt's screen that shows this part of the desk (the start
-// screen for none), for the output of that name.
-std::string ConnectorAt(const PixelRect& area) {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect wanted(area.left, area.top, area.width, area.height);
-    for (QScreen* candidate : QGuiApplication::screens())
-        if (candidate->geometry() == wanted) screen = candidate;
-    return screen ? screen->name().toStdString() : std::string();
-}
+// The output is found by the name of Qt's screen.
+std::string ConnectorOf(const QScreen* screen) { return screen ? screen->name().toStdString() : std::string(); }
 
 class SaverWindow final : public WindowBackend, public QtFrameSink, public WaylandConnection::Window {
 public:
     SaverWindow(WaylandConnection& connection, const WindowSpec& spec, WindowEvents& events, const UnitScale& scale,
-                QtFramePacer& pacer, const PixelRect& area)
+                QtFramePacer& pacer, const PixelRect& area, const QScreen* screen)
         : mConnection(connection), mSpec(spec), mEvents(events), mPacer(pacer), mArea(area),
-          mConnector(ConnectorAt(area)), mCanvas(scale, spec.backColor), mFrames(connection.Shm(), mCanvas) {
+          mConnector(ConnectorOf(screen)), mCanvas(scale, spec.backColor), mFrames(connection.Shm(), mCanvas) {
         mCanvas.Resize(QSize(std::max(1, area.width), std::max(1, area.height)), 1);
         mConnection.Add(this);
         mPacer.AddSink(this);
@@ -65,7 +59,7 @@ public:
         mConnection.Flush();
     }
     void PauseDrawing() override { mCanvas.Pause(); }
-    bool FramePending() const override { return mFrames.FramePending(); }
+    bool FrameOverdue(int ms) const override { return mFrames.FrameOverdue(ms); }
     void BeforeWait() override { mConnection.Hold(true); }
     void AfterWait() override { mConnection.Hold(false); }
 
@@ -143,7 +137,7 @@ void SaverWindow::Show() {
 
 void SaverWindow::SetGeometry(const PixelRect& outer) {
     mArea = outer;
-    mConnector = ConnectorAt(outer);
+    mConnector = ConnectorOf(ScreenForMonitor(outer));
     if (!mToplevel) return;
     const WaylandConnection::Output* output = TargetOutput();
     xdg_toplevel_set_fullscreen(mToplevel, output ? output->output : nullptr);
@@ -197,7 +191,8 @@ WaylandSaverWindows::WaylandSaverWindows() = default;
 WaylandSaverWindows::~WaylandSaverWindows() = default;
 
 std::unique_ptr<WindowBackend> WaylandSaverWindows::Create(const WindowSpec& spec, WindowEvents& events,
-                                                           const UnitScale& scale, QtFramePacer& pacer) {
+                                                           const UnitScale& scale, QScreen* screen,
+                                                           QtFramePacer& pacer) {
     if (!spec.fullScreen || qEnvironmentVariableIsSet("GYROBLOOM_RASTER") ||
         qEnvironmentVariableIsSet("GYROBLOOM_QT_WINDOWS") ||
         !QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
@@ -208,12 +203,8 @@ std::unique_ptr<WindowBackend> WaylandSaverWindows::Create(const WindowSpec& spe
     }
     if (!mConnection) return nullptr;
     PixelRect area = spec.monitor;
-    if (area.width <= 0) {
-        QScreen* screen = QGuiApplication::primaryScreen();
-        const QRect geometry = screen ? screen->geometry() : QRect(0, 0, 1, 1);
-        area = {geometry.x(), geometry.y(), geometry.width(), geometry.height()};
-    }
-    return std::make_unique<SaverWindow>(*mConnection, spec, events, scale, pacer, area);
+    if (area.width <= 0) area = screen ? RectOfScreen(*screen) : PixelRect{0, 0, 1, 1};
+    return std::make_unique<SaverWindow>(*mConnection, spec, events, scale, pacer, area, screen);
 }
 
 }  // namespace vb

@@ -19,6 +19,8 @@
 
 #include "runtime/WindowBackend.h"
 
+class QScreen;
+
 namespace vb {
 
 class QtFramePacer;
@@ -33,8 +35,9 @@ public:
     // then a Qt widget): not full screen, another platform than Wayland, no
     // compositor to connect to, or GYROBLOOM_RASTER or GYROBLOOM_QT_WINDOWS
     // set in the environment. Connects at the first window.
+    // The window covers `screen` (Qt's, for the output of the same name).
     std::unique_ptr<WindowBackend> Create(const WindowSpec& spec, WindowEvents& events, const UnitScale& scale,
-                                          QtFramePacer& pacer);
+                                          QScreen* screen, QtFramePacer& pacer);
 
 private:
     std::unique_ptr<WaylandConnection> mConnection;
